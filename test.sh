@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds tessar and runs every test: unit tests and end-to-end cases, first on
+# the release build, then again on a build with AddressSanitizer and
+# UndefinedBehaviorSanitizer.  "./test.sh quick" skips the sanitizer round.
+set -euo pipefail
+cd "$(dirname "$0")"
+jobs=${JOBS:-2}
+
+round() {
+    local dir=$1; shift
+    echo "== $dir: build"
+    cmake -S . -B "$dir" "$@" >/dev/null
+    cmake --build "$dir" -j"$jobs"
+    echo "== $dir: unit tests"
+    "$dir/unit_tests" --gtest_brief=1
+    echo "== $dir: end-to-end tests"
+    tests/e2e/run_e2e.sh "$dir/tessar"
+}
+
+round build -DCMAKE_BUILD_TYPE=Release
+if [ "${1:-}" != "quick" ]; then
+    round build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSAR_SANITIZE=ON
+fi
+echo "== all tests passed"

@@ -1,0 +1,24 @@
+#pragma once
+// The console writer: every character the program shows goes through here.
+// Text is wide inside the program and leaves as UTF-8 bytes on standard
+// output, whatever the locale of the environment says. Standard output is
+// only ever used as a byte stream, so narrow and wide stdio never mix.
+#include <cstdarg>
+#include <cstddef>
+#include <string>
+
+// Writes the text as it stands (a '%' is just a character here).
+void Konsole_Text(const wchar_t* text);
+void Konsole_Text(const wchar_t* text, std::size_t length);
+
+// printf-style output with a wide format (%ls, %d, %lld, %zu, %u, %x ...).
+void Konsole_Print(const wchar_t* format, ...);
+void Konsole_VPrint(const wchar_t* format, va_list args);
+
+// Pushes buffered bytes to the operating system. Called at exit as well.
+void Konsole_Flush();
+
+// Appends the UTF-8 form of one code point. Values that are no Unicode
+// scalar value (surrogates, above U+10FFFF) become U+FFFD, so the console
+// never receives malformed UTF-8.
+void Konsole_Utf8(std::string& out, char32_t c);
