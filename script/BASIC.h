@@ -1,0 +1,227 @@
+#pragma once
+// The compiled script: one flat array of items in script order, each marking
+// a keyword, name, literal or value by its place in the script text, plus
+// hash indexes over element, entity and character definitions and the
+// queries that the set-up, the document reader and the conversion ask.
+// Item texts are not copied: they point into the script text, which the
+// interpreter keeps alive for the whole run.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "markup/DCL.h"
+#include "textio/ENCODING.h"
+
+// Item kinds. The values are fixed; lookups test the flag bits
+// 0x8000 setting, 0x4000 element definition, 0x0800 branch keyword, 0x0040 rule.
+enum BASICtypeItems : std::uint32_t {
+    ITEM_NONE = 0x0000,  // no item (reading past the end)
+    ITEM_NUMBER = 0x0001,
+    ITEM_NAME = 0x0107,
+    ITEM_COND_EMPTY = 0x0413,
+    ITEM_COND_NOTEMPTY = 0x0414,
+    ITEM_COND_BEG = 0x0415,
+    ITEM_COND_END = 0x0416,
+    ITEM_COND_IMPLIED = 0x0417,
+    ITEM_COND_VALUE = 0x0418,
+    ITEM_SUB = 0x0419,
+    ITEM_NOTSUB = 0x041A,
+    ITEM_OPERATOR = 0x041B,
+    ITEM_PAREN = 0x041C,
+    ITEM_CONTENT_DAT = 0x0420,
+    ITEM_CONTENT_PCDATA = 0x0421,
+    ITEM_BEFORE = 0x0601,
+    ITEM_BEFOREX = 0x0602,
+    ITEM_NOTBEFORE = 0x0603,
+    ITEM_NOTBEFOREX = 0x0604,
+    ITEM_AFTER = 0x0605,
+    ITEM_AFTERX = 0x0606,
+    ITEM_NOTAFTER = 0x0607,
+    ITEM_NOTAFTERX = 0x0608,
+    ITEM_FIRST = 0x0609,
+    ITEM_NOTFIRST = 0x060A,
+    ITEM_LAST = 0x060B,
+    ITEM_NOTLAST = 0x060C,
+    ITEM_IN = 0x060D,
+    ITEM_NOTIN = 0x060E,
+    ITEM_INX = 0x060F,
+    ITEM_NOTINX = 0x0610,
+    ITEM_TOPLEVEL = 0x0611,
+    ITEM_NOTTOPLEVEL = 0x0612,
+    ITEM_IF = 0x0801,
+    ITEM_ELSEIF = 0x0802,
+    ITEM_ELSE = 0x0803,
+    ITEM_ENDIF = 0x0804,
+    ITEM_LITERAL = 0x1001,
+    ITEM_CHR = 0x1002,
+    ITEM_IMPLIED = 0x1003,
+    ITEM_VALUE = 0x1004,
+    ITEM_TOKEN = 0x1007,
+    ITEM_COUNT = 0x1008,
+    ITEM_COPY = 0x1009,
+    ITEM_CUT = 0x100A,
+    ITEM_DEL = 0x100B,
+    ITEM_FILE = 0x100C,
+    ITEM_PLUS = 0x100D,
+    ITEM_COUNT_FORMAT = 0x100E,
+    ITEM_RANGE = 0x100F,
+    ITEM_FIND_NUMBER = 0x1010,
+    ITEM_DATA_TYPE = 0x1011,
+    ITEM_FIND = 0x1401,
+    ITEM_NOTFIND = 0x1402,
+    ITEM_ENTITY = 0x2001,
+    ITEM_ENTITY_ASCII = 0x2002,
+    ITEM_ENTITY_ALTERNATE = 0x2003,
+    ITEM_RULE_NOP = 0x4041,
+    ITEM_RULE_BEG = 0x4042,
+    ITEM_RULE_END = 0x4043,
+    ITEM_RULE_DAT = 0x4044,
+    ITEM_RULE_ERR = 0x4045,
+    ITEM_ELEMENT = 0x4101,
+    ITEM_MODEL = 0x4102,
+    ITEM_ENDE = 0x4104,
+    ITEM_ATTNAME = 0x4185,
+    ITEM_ATTVALUE = 0x4186,
+    ITEM_BASE = 0x8002,
+    ITEM_SYSTEM = 0x8003,
+    ITEM_PUBLIC = 0x8004,
+    ITEM_SYNTAX = 0x8005,
+    ITEM_CONVERTELEMENTS = 0x8006,
+    ITEM_CONVERTENTITIES = 0x8007,
+    ITEM_CONVERTDATA = 0x8008,
+    ITEM_NAMECASE = 0x8009,
+    ITEM_READERENCODING = 0x800A,
+    ITEM_WRITERENCODING = 0x800B,
+    ITEM_WARNINGS = 0x800D,
+};
+
+constexpr std::uint32_t ITEM_FLAG_SETTING = 0x8000;
+constexpr std::uint32_t ITEM_FLAG_ELEMENT_DEFINITION = 0x4000;
+constexpr std::uint32_t ITEM_FLAG_BRANCH = 0x0800;
+constexpr std::uint32_t ITEM_FLAG_RULE = 0x0040;
+
+// Values of the settings as the script parser passes them on.
+enum SYNTAXtypeItems : std::uint32_t { SYNTAX_SGML = 1, SYNTAX_XML = 2, SYNTAX_HTML = 3 };
+enum ELEMtypeItems : std::uint32_t { ELEM_ALL = 1, ELEM_ONLYDEFINED = 2, ELEM_DROPUNDEFINED = 3 };
+enum ENTYtypeItems : std::uint32_t { ENTY_ALL = 1, ENTY_ONLYDEFINED = 2 };
+enum MODELtypeItems : std::uint32_t { MODEL_GROUP = 1, MODEL_EMPTY = 2, MODEL_MIXED = 3, MODEL_DATA = 4 };
+enum WARNINGStypeItems : std::uint32_t { WARNINGS_SMART = 1, WARNINGS_ALL = 2 };
+enum NAMECASEtypeItems : std::uint32_t { NAMECASE_NO = 1, NAMECASE_YES = 2 };
+
+class BASIC {
+public:
+    struct BASICitem {
+        BASICtypeItems kind;
+        wchar_t* begin;      // first character in the script text; null for implicit items
+        wchar_t* end;        // one past the last character; null for implicit items
+        std::uint32_t level; // branch depth (0 outside IF blocks)
+        std::uint32_t value; // keyword, operator or character code; 0 otherwise
+    };
+
+    static constexpr int kGrowth = 65535;
+
+    BASIC();
+    virtual ~BASIC() = default;
+
+    // Empties the array and makes room for n items (1 when 0).
+    bool Init(int capacity, bool debug);
+    // Appends one item; false (with a message) when memory runs out.
+    bool AddItem(BASICtypeItems kind, wchar_t* begin, wchar_t* end, std::uint32_t level,
+                 std::uint32_t value);
+    // The record used to compare names; the caller keeps it alive.
+    void Load_Declaration(DCL* declaration);
+    // Builds the element, entity and character indexes; false on duplicates.
+    bool Indexieren();
+
+    // Reading the array. Positions outside it read as an item of kind ITEM_NONE.
+    int ItemCount() const { return static_cast<int>(items_.size()); }
+    const BASICitem& Item(int position) const;
+    // The item's text (empty for implicit items). Zero-terminated once the
+    // recording parser has written its terminators.
+    const wchar_t* Text(int position) const;
+
+    // Definitions.
+    bool Find_element_definition(int* position, const wchar_t* name) const;
+    bool IPR_is_SGML_Empty_Element(const wchar_t* name) const;
+    bool IPR_is_Element_PCDATA(const wchar_t* name) const;
+    // The default of an attribute declared in the element's own definition.
+    // The element is the one whose items contain the position, or the named
+    // one when a name is given that differs from it.
+    bool Find_attribute_default(int position, const wchar_t* element, const wchar_t* attribute,
+                                const wchar_t** value) const;
+    bool Find_entity_definition(int* position, const wchar_t* name, std::uint32_t code) const;
+    bool Find_entity_alternate_definition(int* position, const wchar_t* name,
+                                          std::uint32_t code) const;
+    bool Find_entity_ascii_definition(int* position, const wchar_t* name, std::uint32_t code) const;
+
+    // Rule lists and branches. All scans begin at the given position itself.
+    bool Find_condition_rules(int* position) const;
+    bool Find_condition_set_next(int* position, std::uint32_t level) const;
+    bool Find_condition_set_ende(int* position, std::uint32_t level) const;
+    bool Find_replace_type(int* position) const;
+
+    // Settings. Each query reports repeated settings on every call.
+    ENCODINGtypeItems Find_ReaderEncoding() const;
+    ENCODINGtypeItems Find_WriterEncoding() const;
+    bool IPR_is_XML_Syntax() const;
+    bool IPR_is_HTML_Syntax() const;
+    bool IPR_is_Namecase(bool fallback) const;
+    int IPR_is_Warnings() const;
+    bool IPR_is_Only_Defined_Elements_Type(ELEMtypeItems fallback) const;
+    bool IPR_is_Drop_Undefined_Elements_Type(ELEMtypeItems fallback) const;
+    bool IPR_is_Only_Defined_Entities_Type(ENTYtypeItems fallback) const;
+    bool IPR_is_Only_Defined_PCDATA_Type() const;
+
+    // Conversion switches, written once by the interpreter set-up. Readers
+    // that run per document (the document reader, the conversion) take them
+    // from here rather than asking the setting queries again.
+    bool only_defined_elements = false;
+    bool drop_undefined_elements = false;
+    bool only_defined_entities = false;
+    bool only_defined_data = false;
+    int warning_level = WARNINGS_ALL;
+    bool debug = false;
+
+private:
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::wstring_view s) const { return std::hash<std::wstring_view>{}(s); }
+    };
+    using NameIndex = std::unordered_map<std::wstring, int, NameHash, std::equal_to<>>;
+
+    struct Setting {
+        int last = -1;   // position of the last occurrence, -1 when absent
+        int first = -1;  // position of the first occurrence
+        int count = 0;
+    };
+    Setting ScanSetting(BASICtypeItems kind) const;
+    // The last occurrence's value; reports each extra occurrence.
+    std::uint32_t SettingValue(BASICtypeItems kind, std::uint32_t absent, const wchar_t* repeated) const;
+
+    std::wstring_view View(int position) const;
+    bool NameEquals(int position, const wchar_t* name) const;
+    bool FindSub(int* position, const wchar_t* name, std::uint32_t code, BASICtypeItems sub) const;
+    void BuildFallback() const;
+    void Forget();
+
+    std::vector<BASICitem> items_;
+    int capacity_ = 1;
+
+    NameIndex element_index_;
+    NameIndex entity_index_;
+    std::unordered_map<std::uint32_t, int> character_index_;
+
+    DCL own_declaration_;
+    DCL* declaration_ = &own_declaration_;
+
+    // Answers exactly what a scan of the items would, by hash: element names
+    // folded as the declaration compares them, all entity texts, all
+    // character codes; each to its first position. Built on first use.
+    mutable bool fallback_built_ = false;
+    mutable int fallback_namecase_ = 0;
+    mutable NameIndex fallback_elements_;
+    mutable NameIndex fallback_entities_;
+    mutable std::unordered_map<std::uint32_t, int> fallback_characters_;
+};
