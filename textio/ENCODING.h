@@ -2,6 +2,8 @@
 // Every character encoding the program reads or writes. The values are
 // fixed: scripts, the reader, the declaration record and the writer all
 // exchange them as plain numbers.
+#include <cstddef>
+
 enum ENCODINGtypeItems : int {
     ENC_NONE = 0,
     ENC_AUTO = 1,
@@ -25,3 +27,27 @@ enum ENCODINGtypeItems : int {
     ENC_BIN32BE = 19,
     ENC_BIN32LE = 20,
 };
+
+// One name that selects an encoding.
+struct ENCODINGname {
+    const wchar_t* name;
+    ENCODINGtypeItems encoding;
+};
+
+// The names a script may give READERENCODING and WRITERENCODING, in the
+// order the script parser tries them. Script names are case-sensitive.
+extern const ENCODINGname ENCODING_Skriptnamen[];
+extern const std::size_t ENCODING_Skriptnamen_Anzahl;
+
+// The names recognised in an XML encoding declaration, compared without
+// regard to case. A name not listed means ENC_BIN.
+extern const ENCODINGname ENCODING_Xmlnamen[];
+extern const std::size_t ENCODING_Xmlnamen_Anzahl;
+
+// Script name to member; ENC_NONE when the name is no script name.
+ENCODINGtypeItems ENCODING_aus_Skriptname(const wchar_t* name);
+
+// Declared name (wide or as raw bytes) to member: ENC_BIN for an unknown
+// name, ENC_UTF8 for a missing or empty one.
+ENCODINGtypeItems ENCODING_aus_Xmlname(const wchar_t* name);
+ENCODINGtypeItems ENCODING_aus_Xmlname(const char* name, std::size_t length);

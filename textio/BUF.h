@@ -1,0 +1,105 @@
+#pragma once
+// One whole file in memory as wide text. The script and every input
+// document are read through their own BUF: the file is read in one piece,
+// its encoding is taken from a byte-order mark, from a byte-level look at
+// the XML declaration or from the caller's order to take single bytes, and
+// the bytes are decoded into one 32-bit code point per character. The
+// parsers work on the text with the cursor; every message position is a
+// pointer into the text, so the text never moves while the BUF lives.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "textio/ENCODING.h"
+
+class OUT;
+
+// Capacity of file-name buffers: 1023 characters and the terminator.
+constexpr unsigned long BUF_NAMENSLAENGE = 1024;
+// Capacity of the message work text: 255 characters and the terminator.
+constexpr unsigned long BUF_MELDUNGSLAENGE = 256;
+
+class BUF {
+public:
+    BUF();
+    ~BUF();
+    BUF(const BUF&) = delete;
+    BUF& operator=(const BUF&) = delete;
+
+    // Opens, reads and decodes the file; `bytes` forces single-byte
+    // decoding. 1 when the file could be opened and closed, even if reading
+    // or decoding failed (then the status holds the code and OK() is false);
+    // 0 when the name is missing or too long, or opening or closing failed.
+    int Init(const wchar_t* name, bool bytes);
+    // The reading step of Init: 0 on success, else the error code.
+    int DateiEinlesen(bool bytes);
+    // True when the file was read and decoded and a text exists.
+    bool OK() const;
+    // Both give what detection found (ENC_NONE for forced single bytes).
+    ENCODINGtypeItems Lese_Bom_Encoding() const;
+    ENCODINGtypeItems Lese_Xml_Encoding() const;
+
+    // Cursor operations of the parsers.
+    int Reset();
+    int nextpointer();
+    int addpointer(unsigned long n);
+    // Frees text and raw bytes.
+    int Delete();
+
+    // Composes one message on the console and, when a sink is set, as HTML
+    // fragments into the sink. severity 0: warning, -1: error without
+    // number, > 0: numbered error; origin non-zero: about the script.
+    // `label` (may be null) names the construct, `vorlage` may hold one
+    // "%ls" for `argument`, `position` (may be null) points into the text.
+    int Fehlermeldung(int severity, int origin, const wchar_t* label, const wchar_t* vorlage,
+                      const wchar_t* argument, const wchar_t* position);
+    // "in Datei '...' Zeile=.., Zeichen=.." for a position in the text.
+    int PosMeldung(wchar_t* out, unsigned long capacity, const wchar_t* position);
+    // Sets (or clears with null) the writer that messages are copied into.
+    int InitFehlerausgabe(OUT* sink);
+
+    // Fields, in the documented order.
+    bool exakt = false;             // positions are exact, not approximate
+    std::int32_t eigene_puffer = 1; // the destructor frees the buffers
+    wchar_t* text = nullptr;        // decoded content, 0-terminated
+    std::uint64_t length = 0;       // characters of the text
+    std::int32_t status = 10000;    // 0 after a good read, else the code
+    wchar_t* end = nullptr;         // text + length
+    wchar_t* cursor = nullptr;      // reading position of the parser
+    wchar_t dateiname[BUF_NAMENSLAENGE] = {};
+    wchar_t basisname[BUF_NAMENSLAENGE] = {};
+    char dateiname_mb[4096] = {};
+    OUT* fehlerausgabe = nullptr;   // message sink, not owned
+    ENCODINGtypeItems decoding = ENC_ISO_8859_1;  // what the text was decoded as
+    unsigned char* raw = nullptr;   // bytes as read, past a byte-order mark
+    std::uint64_t raw_length = 0;
+    std::FILE* datei = nullptr;
+    std::int32_t offen = 0;
+    ENCODINGtypeItems erkannt = ENC_NONE;  // detected kind
+
+private:
+    void melden(int code, const wchar_t* vorlage);
+    int einzelbytes_dekodieren();
+    int dekodieren(int (*dekoder)(wchar_t*, unsigned char*, unsigned long, unsigned long*), int code,
+                   const wchar_t* vorlage);
+    void puffer_freigeben();
+    int positionstext(std::wstring& ort, const wchar_t* position);
+
+    // The allocations behind raw and text, kept apart from the pointers
+    // that skip a byte-order mark.
+    unsigned char* raw_speicher_ = nullptr;
+    std::uint64_t raw_groesse_ = 0;
+    std::uint64_t text_groesse_ = 0;
+
+    // Where the last position line was found, so that a run of messages in
+    // document order costs one walk over the text, not one per message.
+    const wchar_t* pos_zeiger_ = nullptr;
+    long long pos_zeile_ = 1;
+    long long pos_zeichen_ = 1;
+};
+
+// Looks at the bytes after the version literal of an XML declaration for
+// an encoding declaration; moves *p past what it read. ENC_UTF8 for a
+// missing or malformed declaration, the named member for a known name,
+// ENC_BIN for an unknown one.
+ENCODINGtypeItems byte_xml_encoding_declaration(char** p, char** end);

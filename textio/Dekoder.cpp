@@ -1,0 +1,292 @@
+#include "textio/Dekoder.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#include "textio/Konsole.h"
+
+namespace {
+
+// Line and character of the next character to be stored. Decoders need them
+// only for messages, so they are counted over the stored text when a message
+// asks, resuming where the last count stopped: the whole count stays linear.
+// A line feed opens a new line whose first character is character 1.
+class Position {
+public:
+    explicit Position(const wchar_t* anfang) : gezaehlt_(anfang) {}
+
+    void melden(const wchar_t* naechstes, bool mit_zeichen = true) {
+        for (; gezaehlt_ < naechstes; ++gezaehlt_) {
+            if (*gezaehlt_ == L'\n') {
+                ++zeile_;
+                zeichen_ = 1;
+            } else {
+                ++zeichen_;
+            }
+        }
+        Konsole_Print(L"Position: Zeile=%lld, Zeichen=%lld.\n", zeile_, mit_zeichen ? zeichen_ : 1LL);
+    }
+
+private:
+    const wchar_t* gezaehlt_;
+    long long zeile_ = 1;
+    long long zeichen_ = 1;
+};
+
+bool erlaubte_steuerung(std::uint32_t c) { return c == '\t' || c == '\n' || c == '\r'; }
+
+int beenden(wchar_t* out, wchar_t* o, unsigned long* stored, int ergebnis) {
+    *o = 0;
+    if (stored != nullptr) *stored = static_cast<unsigned long>(o - out);
+    return ergebnis;
+}
+
+// Values that do not fit a non-negative wide character are no characters at
+// all; letting them through would hand negative codes to every later stage.
+constexpr std::uint32_t GROESSTER_WERT = 0x7FFFFFFF;
+
+// 16-bit units without surrogate pairing.
+template <bool BE>
+int ucs2_dekodieren(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored) {
+    wchar_t* o = out;
+    Position pos(out);
+    int ergebnis = 1;
+    // An odd length takes the terminating 0 byte as the missing half.
+    for (unsigned long i = 0; i < length; i += 2) {
+        std::uint32_t u = BE ? (in[i] << 8 | in[i + 1]) : (in[i] | in[i + 1] << 8);
+        if (u < 32 && !erlaubte_steuerung(u)) {
+            Konsole_Print(L"FEHLER: Das UCS-2 Zeichen '%u' ist ungültig (<32).\n", u);
+            pos.melden(o, false);
+            ergebnis = 0;
+        }
+        *o++ = static_cast<wchar_t>(u);
+    }
+    return beenden(out, o, stored, ergebnis);
+}
+
+template <bool BE>
+int utf16_dekodieren(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored) {
+    static const wchar_t* const ZU_KLEIN = BE ? L"FEHLER: Das UTF-16BE Zeichen '%u' ist ungültig (<32).\n"
+                                              : L"FEHLER: Das UTF-16LE Zeichen '%u' ist ungültig (<32).\n";
+    static const wchar_t* const HIGH_AM_ENDE =
+        BE ? L"FEHLER: Das UTF-16BE Zeichen '%04X' ist ungültig ('D800...DBFF', High-Surrogate, kein gültiges Unicode-Zeichen).\n"
+           : L"FEHLER: Das UTF-16LE Zeichen '%04X' ist ungültig ('D800...DBFF', High-Surrogate, es ist kein gültiges Unicode-Zeichen).\n";
+    static const wchar_t* const HIGH_OHNE_LOW =
+        BE ? L"FEHLER: Das UTF-16BE Zeichen '%04X' ist ungültig ('D800...DBFF', High-Surrogate, kein gültiges Unicode-Zeichen).\n"
+           : L"FEHLER: Das UTF-16LE Zeichen '%04X' ist ungültig ('D800...DBFF', High-Surrogate, kein gültiges Unicode-Zeichen).\n";
+    static const wchar_t* const LOW_ALLEIN =
+        BE ? L"FEHLER: Das UTF-16BE Zeichen '%04X' ist ungültig ('DC00...DFFF', Low-Surrogate, es ist kein gültiges Unicode-Zeichen).\n"
+           : L"FEHLER: Das UTF-16LE Zeichen '%04X' ist ungültig ('DC00...DFFF', Low-Surrogate, kein gültiges Unicode-Zeichen).\n";
+
+    // in[length] is the terminating 0 byte, so reading one byte past an odd
+    // end stays inside the buffer.
+    auto einheit = [in](unsigned long i) -> std::uint32_t {
+        return BE ? (in[i] << 8 | in[i + 1]) : (in[i] | in[i + 1] << 8);
+    };
+
+    wchar_t* o = out;
+    Position pos(out);
+    int ergebnis = 1;
+    unsigned long i = 0;
+    if (length >= 2 && einheit(0) == 0xFEFF) i = 2;
+    while (i < length) {
+        std::uint32_t u = einheit(i);
+        if (u < 32 && !erlaubte_steuerung(u)) {
+            Konsole_Print(ZU_KLEIN, u);
+            pos.melden(o);
+            ergebnis = 0;
+            *o++ = static_cast<wchar_t>(u);
+            i += 2;
+        } else if (u >= 0xD800 && u <= 0xDBFF) {
+            if (length - i < 4) {
+                Konsole_Print(HIGH_AM_ENDE, u);
+                pos.melden(o);
+                ergebnis = 0;
+                i += 2;
+            } else if (std::uint32_t low = einheit(i + 2); low >= 0xDC00 && low <= 0xDFFF) {
+                *o++ = static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                i += 4;
+            } else {
+                Konsole_Print(HIGH_OHNE_LOW, u);
+                pos.melden(o);
+                ergebnis = 0;
+                i += 2;
+            }
+        } else if (u >= 0xDC00 && u <= 0xDFFF) {
+            Konsole_Print(LOW_ALLEIN, u);
+            pos.melden(o);
+            ergebnis = 0;
+            i += 2;
+        } else {
+            *o++ = static_cast<wchar_t>(u);
+            i += 2;
+        }
+    }
+    return beenden(out, o, stored, ergebnis);
+}
+
+template <bool BE>
+int utf32_dekodieren(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored) {
+    static const wchar_t* const ZU_KLEIN = BE ? L"FEHLER: Das UTF-32BE Zeichen '%u' ist ungültig (<32).\n"
+                                              : L"FEHLER: Das UTF-32LE Zeichen '%u' ist ungültig (<32).\n";
+    static const wchar_t* const SURROGAT =
+        BE ? L"FEHLER: Das UTF-32BE Steuerzeichen (Surrogate) '%u' ist ungültig (xD800-xDFFF).\n"
+           : L"FEHLER: Das UTF-32LE Steuerzeichen (Surrogate) '%u' ist ungültig (xD800-xDFFF).\n";
+    static const wchar_t* const ZU_GROSS = BE ? L"FEHLER: Das UTF-32BE Zeichen '%u' ist ungültig (>7FFFFFFF).\n"
+                                              : L"FEHLER: Das UTF-32LE Zeichen '%u' ist ungültig (>7FFFFFFF).\n";
+
+    // A last group that the file cuts short gets 0 for its missing bytes;
+    // nothing past the input is read.
+    auto wert = [in, length](unsigned long i) -> std::uint32_t {
+        std::uint32_t b[4] = {0, 0, 0, 0};
+        for (unsigned long k = 0; k < 4 && i + k < length; ++k) b[k] = in[i + k];
+        return BE ? (b[0] << 24 | b[1] << 16 | b[2] << 8 | b[3]) : (b[3] << 24 | b[2] << 16 | b[1] << 8 | b[0]);
+    };
+
+    wchar_t* o = out;
+    Position pos(out);
+    int ergebnis = 1;
+    unsigned long i = 0;
+    if (length >= 4 && wert(0) == 0xFEFF) i = 4;
+    for (; i < length; i += 4) {
+        std::uint32_t c = wert(i);
+        if (c < 32 && !erlaubte_steuerung(c)) {
+            Konsole_Print(ZU_KLEIN, c);
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            Konsole_Print(SURROGAT, c);
+        } else if (c > GROESSTER_WERT) {
+            Konsole_Print(ZU_GROSS, c);
+            pos.melden(o);
+            ergebnis = 0;
+            continue;
+        } else {
+            *o++ = static_cast<wchar_t>(c);
+            continue;
+        }
+        pos.melden(o);
+        ergebnis = 0;
+        *o++ = static_cast<wchar_t>(c);
+    }
+    return beenden(out, o, stored, ergebnis);
+}
+
+// True when all eight bytes are printable ASCII (0x20 to 0x7F): a byte below
+// 0x20 borrows in the subtraction and sets its top bit, a byte from 0x80 has
+// it set already.
+inline bool acht_mal_ascii(const unsigned char* p) {
+    std::uint64_t x;
+    std::memcpy(&x, p, 8);
+    return ((x | (x - 0x2020202020202020ULL)) & 0x8080808080808080ULL) == 0;
+}
+
+}  // namespace
+
+int copy_byte_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored) {
+    for (unsigned long i = 0; i < length; ++i) out[i] = in[i];
+    out[length] = 0;
+    if (stored != nullptr) *stored = length;
+    return 1;
+}
+
+int copy_ucs2le_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored) {
+    return ucs2_dekodieren<false>(out, in, length, stored);
+}
+
+int copy_ucs2be_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored) {
+    return ucs2_dekodieren<true>(out, in, length, stored);
+}
+
+int copy_utf16le_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored) {
+    return utf16_dekodieren<false>(out, in, length, stored);
+}
+
+int copy_utf16be_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored) {
+    return utf16_dekodieren<true>(out, in, length, stored);
+}
+
+int copy_utf32le_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored) {
+    return utf32_dekodieren<false>(out, in, length, stored);
+}
+
+int copy_utf32be_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored) {
+    return utf32_dekodieren<true>(out, in, length, stored);
+}
+
+// Every fault is reported with its position and fails the file, except where
+// decoding cannot go on (a 0 byte, a sequence cut off by the end of the file)
+// it also stops there. Stray continuation bytes are taken as the code of the
+// byte, and overlong forms and surrogate values are accepted as they stand.
+int copy_utf8_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored) {
+    // Files are capped at 2 GB, so a 32-bit count is enough.
+    const std::uint32_t n = static_cast<std::uint32_t>(length);
+    std::uint32_t i = 0;
+    if (n >= 3 && in[0] == 0xEF && in[1] == 0xBB && in[2] == 0xBF) i = 3;
+    wchar_t* o = out;
+    if (i >= n) return beenden(out, o, stored, 0);
+
+    Position pos(out);
+    int ergebnis = 1;
+    while (i < n) {
+        if (n - i >= 8 && acht_mal_ascii(in + i)) {
+            for (int k = 0; k < 8; ++k) o[k] = in[i + k];
+            o += 8;
+            i += 8;
+            continue;
+        }
+        const std::uint32_t c = in[i];
+        if (c < 0x80) {
+            if (c < 32 && !erlaubte_steuerung(c)) {
+                Konsole_Print(L"FEHLER: Das Zeichen '%u' ist ungültig (<32).\n", c);
+                pos.melden(o);
+                ergebnis = 0;
+                if (c == 0) {
+                    Konsole_Text(L"Abbruch.\n");
+                    return beenden(out, o, stored, 0);
+                }
+            }
+            *o++ = static_cast<wchar_t>(c);
+            ++i;
+            continue;
+        }
+        if (c < 0xC0) {  // continuation byte without a lead byte
+            *o++ = static_cast<wchar_t>(c);
+            ++i;
+            continue;
+        }
+        const int laenge = std::countl_one(static_cast<std::uint8_t>(c));  // 2 to 8
+        const std::uint32_t leitbits = c & (0xFFu >> (laenge + 1));
+        if (static_cast<std::uint64_t>(i) + laenge > n) {
+            Konsole_Print(L"FEHLER: Das UTF-8 Zeichen '%d' am Ende der Datei ist ungültig.\n", static_cast<int>(leitbits));
+            pos.melden(o);
+            return beenden(out, o, stored, 0);
+        }
+        std::uint64_t wert = leitbits;
+        int k = 1;
+        for (; k < laenge; ++k) {
+            const std::uint32_t b = in[i + k];
+            if (b < 0x80 || b > 0xBF) {
+                // Shows the bits of the byte before the offending one.
+                const std::uint32_t davor = (k == 1) ? leitbits : (in[i + k - 1] & 0x7Fu);
+                Konsole_Print(L"FEHLER: Das UTF-8 Zeichen '%d' ist ungültig.\n", static_cast<int>(davor));
+                pos.melden(o);
+                ergebnis = 0;
+                break;
+            }
+            wert = wert * 64 + (b & 0x3F);
+        }
+        i += k;  // an offending byte starts the next character
+        if (wert == 0) {
+            Konsole_Text(L"FEHLER: Das UTF-8 Zeichen mit Code 0 ist ungültig.\n");
+            pos.melden(o);
+            ergebnis = 0;
+        } else if (wert > GROESSTER_WERT) {
+            Konsole_Print(L"FEHLER: Das UTF-8 Zeichen '%lld' ist ungültig.\n", static_cast<long long>(wert));
+            pos.melden(o);
+            ergebnis = 0;
+        } else {
+            *o++ = static_cast<wchar_t>(wert);
+        }
+    }
+    return beenden(out, o, stored, ergebnis);
+}

@@ -1,0 +1,291 @@
+#include "textio/OUT.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cwchar>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "driver/Dateinamen.h"
+#include "driver/Zeichenwandlung.h"
+#include "textio/Konsole.h"
+
+#if defined(__GLIBC__)
+#define OUT_FWRITE fwrite_unlocked
+#define OUT_FERROR ferror_unlocked
+#else
+#define OUT_FWRITE std::fwrite
+#define OUT_FERROR std::ferror
+#endif
+
+namespace {
+
+enum Referenzform { BYTES, UTF16LE_FORM, UTF16BE_FORM };
+
+bool gleiche_datei(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+}  // namespace
+
+OUT::OUT() = default;
+
+OUT::~OUT() { OUT_Close(); }
+
+bool OUT::OUT_is_Open() const { return open; }
+bool OUT::OUT_ersetzt_Eingabe() const { return !ersatz_mb_.empty(); }
+bool OUT::OUT_Schreibfehler() const { return fehler_gemeldet_; }
+
+void OUT::OUT_Eingabe_schuetzen(const wchar_t* eingabe) { schutz_ = eingabe != nullptr ? eingabe : L""; }
+
+bool OUT::name_zu_lang(const wchar_t* name, const wchar_t* meldung, const wchar_t* zusatz) {
+    if (std::wcslen(name) < OUT_NAMENSLAENGE) return false;
+    status = 9000;
+    Konsole_Print(meldung, static_cast<int>(OUT_NAMENSLAENGE));
+    Konsole_Print(zusatz, name);
+    return true;
+}
+
+int OUT::OUT_Open(const wchar_t* name, const wchar_t* directory, const wchar_t* global, const wchar_t* extension,
+                  ENCODINGtypeItems enc, bool mark) {
+    OUT_Close();
+    open = false;
+    zielzaehler = 0;
+    ausgabename[0] = 0;
+    fehler_gemeldet_ = false;
+
+    bool gebaut;
+    if (global == nullptr || global[0] == 0) {
+        if (extension == nullptr || extension[0] == 0) return 0;
+        if (name == nullptr) return 0;
+        if (name_zu_lang(name, L"FEHLER: (Eingabe) Der Dateiname zu lang (maximal %d Zeichen).\n",
+                         L"beim Öffnen der Datei %ls\n"))
+            return 0;
+        gebaut = MakeLokalName(ausgabename, name, extension);
+    } else if (directory != nullptr) {
+        if (directory[0] == 0) return 0;
+        gebaut = MakeGlobalName(ausgabename, directory, global);
+    } else {
+        if (name == nullptr || name[0] == 0) return 0;
+        if (name_zu_lang(name, L"FEHLER: (Eingabe) Der Dateiname zu lang (maximal %d Zeichen sind erlaubt).\n",
+                         L"beim Öffnen der Datei '%ls'\n"))
+            return 0;
+        gebaut = MakeGlobalName(ausgabename, name, global);
+    }
+    if (!gebaut || ausgabename[0] == 0) return 0;
+
+    status = 10000;
+    if (!datei_erstellen()) {
+        status = 9100;
+        Konsole_Print(L"FEHLER: (Ausgabe): Datei konnte nicht erstellt werden (%ls).\n", ausgabename);
+        return 0;
+    }
+    if (!puffer_) puffer_.reset(new char[OUT_PUFFERGROESSE]);
+    std::setvbuf(stream, puffer_.get(), _IOFBF, OUT_PUFFERGROESSE);
+    encoding = enc;
+    if (mark) {
+        static const unsigned char UTF8[] = {0xEF, 0xBB, 0xBF};
+        static const unsigned char LE16[] = {0xFF, 0xFE};
+        static const unsigned char BE16[] = {0xFE, 0xFF};
+        static const unsigned char LE32[] = {0xFF, 0xFE, 0x00, 0x00};
+        static const unsigned char BE32[] = {0x00, 0x00, 0xFE, 0xFF};
+        bool ok = true;
+        switch (enc) {
+            case ENC_UTF8: ok = schreiben(UTF8, 3); break;
+            case ENC_UTF16:
+            case ENC_UTF16LE: ok = schreiben(LE16, 2); break;
+            case ENC_UTF16BE: ok = schreiben(BE16, 2); break;
+            case ENC_UTF32:
+            case ENC_UTF32LE: ok = schreiben(LE32, 4); break;
+            case ENC_UTF32BE: ok = schreiben(BE32, 4); break;
+            default: break;
+        }
+        if (!ok) schreibfehler(9303);
+    }
+    open = true;
+    if (!fehler_gemeldet_) status = 0;
+    return 1;
+}
+
+// Creates the file, or, when it is the protected input, a temporary file in
+// the same directory with the input's permissions.
+int OUT::datei_erstellen() {
+    const std::string ziel = BreitZuSchmal(ausgabename);
+    const std::string eingabe = BreitZuSchmal(schutz_.c_str());
+    const bool ersetzt = !schutz_.empty() && (schutz_ == ausgabename || gleiche_datei(ziel, eingabe));
+    if (!ersetzt) {
+        stream = std::fopen(ziel.c_str(), "wb");
+        return stream != nullptr;
+    }
+    // Replace the file a symbolic link points to, not the link.
+    std::string echt = ziel;
+    if (char* aufgeloest = realpath(ziel.c_str(), nullptr)) {
+        echt = aufgeloest;
+        std::free(aufgeloest);
+    }
+    std::string vorlage = echt + ".tmp-XXXXXX";
+    const int fd = mkstemp(vorlage.data());
+    if (fd < 0) return 0;
+    struct stat info;
+    if (stat(echt.c_str(), &info) == 0) fchmod(fd, info.st_mode & 07777);
+    stream = fdopen(fd, "wb");
+    if (stream == nullptr) {
+        close(fd);
+        unlink(vorlage.c_str());
+        return 0;
+    }
+    ersatz_mb_ = vorlage;
+    ziel_mb_ = echt;
+    return 1;
+}
+
+bool OUT::schreiben(const unsigned char* bytes, std::size_t n) {
+    return OUT_FWRITE(bytes, 1, n, stream) == n && !OUT_FERROR(stream);
+}
+
+int OUT::schreibfehler(int code) {
+    if (!fehler_gemeldet_) Konsole_Text(L"FEHLER: (Ausgabe) Schreibfehler.\n");
+    fehler_gemeldet_ = true;
+    status = code;
+    return 0;
+}
+
+bool OUT::einheit16(unsigned int u, bool be) {
+    const unsigned char b[2] = {static_cast<unsigned char>(be ? u >> 8 : u & 0xFF),
+                                static_cast<unsigned char>(be ? u & 0xFF : u >> 8)};
+    return schreiben(b, 2);
+}
+
+// "&#x" lower-case hex ";" in the units of the encoding.
+bool OUT::referenz(unsigned int c, unsigned form) {
+    char text[16];
+    int n = 0;
+    text[n++] = '&';
+    text[n++] = '#';
+    text[n++] = 'x';
+    int stellen = 1;
+    while (stellen < 8 && (c >> (4 * stellen)) != 0) ++stellen;
+    for (int i = stellen - 1; i >= 0; --i) text[n++] = "0123456789abcdef"[(c >> (4 * i)) & 0xF];
+    text[n++] = ';';
+    if (form == BYTES) return schreiben(reinterpret_cast<const unsigned char*>(text), static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i)
+        if (!einheit16(static_cast<unsigned char>(text[i]), form == UTF16BE_FORM)) return false;
+    return true;
+}
+
+bool OUT::zeichen(unsigned int c) {
+    unsigned char b[4];
+    switch (encoding) {
+        case ENC_ISO_8859_1:
+            if (c >= 128) return referenz(c, BYTES);
+            b[0] = static_cast<unsigned char>(c);
+            return schreiben(b, 1);
+        case ENC_UTF8:
+            if (c > 0x10FFFF) return referenz(c, BYTES);
+            if (c < 0x80) {
+                b[0] = static_cast<unsigned char>(c);
+                return schreiben(b, 1);
+            }
+            if (c < 0x800) {
+                b[0] = static_cast<unsigned char>(0xC0 | (c >> 6));
+                b[1] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+                return schreiben(b, 2);
+            }
+            if (c < 0x10000) {
+                b[0] = static_cast<unsigned char>(0xE0 | (c >> 12));
+                b[1] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+                b[2] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+                return schreiben(b, 3);
+            }
+            b[0] = static_cast<unsigned char>(0xF0 | (c >> 18));
+            b[1] = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
+            b[2] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+            b[3] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+            return schreiben(b, 4);
+        case ENC_UTF16:
+        case ENC_UTF16LE:
+        case ENC_UTF16BE: {
+            const bool be = encoding == ENC_UTF16BE;
+            if (c > 0x10FFFF) return referenz(c, be ? UTF16BE_FORM : UTF16LE_FORM);
+            if (c < 0x10000) return einheit16(c, be);
+            return einheit16(0xD800 + ((c - 0x10000) >> 10), be) && einheit16(0xDC00 + (c & 0x3FF), be);
+        }
+        case ENC_UTF32:
+        case ENC_UTF32LE:
+        case ENC_UTF32BE:
+            for (int i = 0; i < 4; ++i) {
+                const int schiebung = encoding == ENC_UTF32BE ? 24 - 8 * i : 8 * i;
+                b[i] = static_cast<unsigned char>((c >> schiebung) & 0xFF);
+            }
+            return schreiben(b, 4);
+        default:
+            if (c > 255) return referenz(c, BYTES);
+            b[0] = static_cast<unsigned char>(c);
+            return schreiben(b, 1);
+    }
+}
+
+int OUT::OUT_Write_Int(unsigned int c) {
+    if (!open || stream == nullptr) return 1;
+    if (fehler_gemeldet_) return 0;
+    return zeichen(c) ? 1 : schreibfehler(9303);
+}
+
+int OUT::OUT_Write_Char(wchar_t c) { return OUT_Write_Int(static_cast<unsigned int>(c)); }
+
+int OUT::OUT_Write_String(const wchar_t* s) {
+    if (s == nullptr || s[0] == 0 || !open || stream == nullptr) return 1;
+    if (fehler_gemeldet_) return 0;
+    for (; *s != 0; ++s)
+        if (!zeichen(static_cast<unsigned int>(*s))) return schreibfehler(9302);
+    return 1;
+}
+
+int OUT::OUT_Flush() {
+    if (stream == nullptr) return fehler_gemeldet_ ? 0 : 1;
+    if (std::fflush(stream) != 0 || std::ferror(stream)) return schreibfehler(9304);
+    return fehler_gemeldet_ ? 0 : 1;
+}
+
+bool OUT::schliessen() {
+    if (stream == nullptr) return !fehler_gemeldet_;
+    const bool ok = std::fflush(stream) == 0 && !std::ferror(stream);
+    const bool zu = std::fclose(stream) == 0;
+    stream = nullptr;
+    if (!ok || !zu) schreibfehler(9304);
+    return !fehler_gemeldet_;
+}
+
+void OUT::ersatz_entfernen() {
+    if (!ersatz_mb_.empty()) unlink(ersatz_mb_.c_str());
+    ersatz_mb_.clear();
+    ziel_mb_.clear();
+}
+
+int OUT::OUT_Close() {
+    if (open) schliessen();
+    // A temporary file that nobody declared good never replaces the input.
+    ersatz_entfernen();
+    return 1;
+}
+
+int OUT::OUT_Abschluss(bool erfolgreich) {
+    const bool geschrieben = schliessen();
+    if (ersatz_mb_.empty()) return geschrieben ? 1 : 0;
+    if (!erfolgreich || !geschrieben) {
+        ersatz_entfernen();
+        return geschrieben ? 1 : 0;
+    }
+    if (std::rename(ersatz_mb_.c_str(), ziel_mb_.c_str()) != 0) {
+        status = 9100;
+        Konsole_Print(L"FEHLER: (Ausgabe): Datei konnte nicht erstellt werden (%ls).\n", ausgabename);
+        ersatz_entfernen();
+        return 0;
+    }
+    ersatz_mb_.clear();
+    ziel_mb_.clear();
+    return 1;
+}

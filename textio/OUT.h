@@ -1,0 +1,83 @@
+#pragma once
+// Writes wide characters to one output file in one of the writer encodings,
+// optionally after a byte-order mark. Characters the encoding cannot carry
+// are written as hexadecimal character references. Converted files, the
+// global output, the tracking report and web-output messages all go
+// through it.
+//
+// When the output would replace its own input, the writer can be told to
+// write into a temporary file beside it instead; OUT_Abschluss then moves
+// the result over the input only when the file succeeded, so a failed file
+// never costs its input.
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "textio/ENCODING.h"
+
+// Capacity of the output name: 1023 characters and the terminator.
+constexpr unsigned long OUT_NAMENSLAENGE = 1024;
+// Size of the stream buffer.
+constexpr std::size_t OUT_PUFFERGROESSE = 16384;
+
+class OUT {
+public:
+    OUT();
+    ~OUT();
+    OUT(const OUT&) = delete;
+    OUT& operator=(const OUT&) = delete;
+
+    // Builds the output name (from name and extension, or from directory or
+    // name and the global name), creates the file and writes the mark when
+    // asked. 1 on success.
+    int OUT_Open(const wchar_t* name, const wchar_t* directory, const wchar_t* global, const wchar_t* extension,
+                 ENCODINGtypeItems encoding, bool mark);
+    // Closes the file if open; the open flag stays set. Always 1; a failing
+    // flush or close is reported and kept (OUT_Schreibfehler).
+    int OUT_Close();
+    bool OUT_is_Open() const;
+    // Encode and write; 1, or 0 after a write error.
+    int OUT_Write_Char(wchar_t c);
+    int OUT_Write_Int(unsigned int c);
+    int OUT_Write_String(const wchar_t* s);
+
+    // Set before OUT_Open: when the output name designates this file, the
+    // output goes to a temporary file in the same directory. Null clears it.
+    void OUT_Eingabe_schuetzen(const wchar_t* eingabe);
+    // True while the output goes to a temporary file for its input.
+    bool OUT_ersetzt_Eingabe() const;
+    // Pushes buffered bytes to the file; 0 when that fails (reported).
+    int OUT_Flush();
+    // Closes the file; a temporary file replaces the input when
+    // `erfolgreich` holds and nothing failed, else it is removed.
+    // 0 when writing, closing or replacing failed.
+    int OUT_Abschluss(bool erfolgreich);
+    // True once a write, flush or close of the current file failed.
+    bool OUT_Schreibfehler() const;
+
+    // Members, in the documented order.
+    std::int32_t status = 10000;  // 0 open; 9000 name too long; 9100 not created; 9302/9303/9304 write error
+    std::int32_t zielzaehler = 0;  // numbers the output spans of the tracking recorder
+    wchar_t ausgabename[OUT_NAMENSLAENGE] = {};
+    std::FILE* stream = nullptr;
+    bool open = false;
+    ENCODINGtypeItems encoding = ENC_NONE;
+
+private:
+    bool name_zu_lang(const wchar_t* name, const wchar_t* meldung, const wchar_t* zusatz);
+    int datei_erstellen();
+    bool zeichen(unsigned int c);
+    bool schreiben(const unsigned char* bytes, std::size_t n);
+    bool referenz(unsigned int c, unsigned einheit);
+    bool einheit16(unsigned int u, bool be);
+    int schreibfehler(int code);
+    bool schliessen();
+    void ersatz_entfernen();
+
+    std::unique_ptr<char[]> puffer_;
+    bool fehler_gemeldet_ = false;
+    std::wstring schutz_;    // the input that must not be overwritten directly
+    std::string ersatz_mb_;  // the temporary file, while one is in use
+    std::string ziel_mb_;    // the output file it stands for
+};
