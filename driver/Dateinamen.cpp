@@ -218,13 +218,17 @@ bool MakeGlobalName(wchar_t* ergebnis, const wchar_t* basis, const wchar_t* name
     return Hinaus(voll, ergebnis) && ok;
 }
 
-std::wstring Arbeitsverzeichnis() {
+std::string ArbeitsverzeichnisSchmal() {
     std::vector<char> puffer(DATEINAME_MAX);
     while (getcwd(puffer.data(), puffer.size()) == nullptr) {
-        if (errno != ERANGE || puffer.size() > (std::size_t{1} << 20)) return std::wstring();
+        if (errno != ERANGE || puffer.size() > (std::size_t{1} << 20)) return std::string();
         puffer.resize(puffer.size() * 2);
     }
-    return SchmalZuBreit(puffer.data());
+    return std::string(puffer.data());
+}
+
+std::wstring Arbeitsverzeichnis() {
+    return SchmalZuBreit(ArbeitsverzeichnisSchmal().c_str());
 }
 
 bool VollerPfad(std::wstring& ergebnis, const wchar_t* pfad) {

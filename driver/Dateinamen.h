@@ -53,5 +53,6 @@ bool MakeGlobalName(wchar_t* ergebnis, const wchar_t* basis, const wchar_t* name
 bool VollerPfad(std::wstring& ergebnis, const wchar_t* pfad);
 bool wfullpath(wchar_t* ergebnis, const wchar_t* pfad, unsigned long kapazitaet);
 
-// The working directory in wide form; empty when it cannot be read.
+// The working directory; empty when it cannot be read.
+std::string ArbeitsverzeichnisSchmal();
 std::wstring Arbeitsverzeichnis();
