@@ -1,0 +1,45 @@
+#pragma once
+// The interpreter set-up: owns the script for the whole run (its text, its
+// compiled form), the declaration record that the script's settings give
+// for reading documents, and the flags of the run. The driver activates the
+// script once with Skript_Init before any document is read; every
+// conversion engine takes its references from here.
+#include "markup/DCL.h"
+#include "script/BASIC.h"
+#include "textio/BUF.h"
+#include "textio/ENCODING.h"
+#include "textio/OUT.h"
+
+class IPR {
+public:
+    IPR() = default;
+    virtual ~IPR() = default;
+    IPR(const IPR&) = delete;
+    IPR& operator=(const IPR&) = delete;
+
+    // Reads, compiles and indexes the script and sets up the document
+    // declaration from its settings. False (after the activation message)
+    // when the script cannot be used.
+    bool Skript_Init(const wchar_t* name, bool debug_flag, bool web, bool verbose, int tracking_mode);
+    // Reads the script file into the script buffer; the default extension
+    // is ".xb" and a relative name is taken from the working directory.
+    bool Skript_Oeffnen(const wchar_t* name, bool bytes);
+    // Parses and indexes the script held by the script buffer.
+    bool Skript_in_BASIC_Einlesen();
+    // Nonzero once a script has been activated.
+    int Bereit() const { return ready ? 1 : 0; }
+
+    BUF skript;         // the script text; compiled items point into it
+    DCL dcl;            // the declaration every document is read under
+    BASIC basic;        // the compiled script
+    bool global_output = false;
+    bool debug = false;
+    int warning_level = WARNINGS_ALL;
+    bool web_output = false;
+    bool tracking = false;
+    OUT out;            // the writer of a global output
+    // The script's READERENCODING as activated. Kept apart from the
+    // declaration record, whose encodings the document prolog overwrites.
+    ENCODINGtypeItems reader_encoding = ENC_UTF8;
+    bool ready = false;
+};
