@@ -1,0 +1,93 @@
+#include "markup/META.h"
+
+#include <climits>
+#include <cstdlib>
+
+#include "textio/Konsole.h"
+
+// The records are plain data held in one malloc'ed block: growing a large
+// store then moves pages instead of copying them.
+
+META::META() = default;
+
+META::~META() { std::free(items); }
+
+bool META::wachsen(int neue_grenze) {
+    const std::size_t n = static_cast<std::size_t>(neue_grenze) + 1;
+    void* neu = std::realloc(items, n * sizeof(metaitem));
+    if (neu == nullptr) return false;
+    items = static_cast<metaitem*>(neu);
+    grenze = neue_grenze;
+    return true;
+}
+
+int META::Init(int capacity, DCL* declarations) {
+    dcl = declarations;
+    std::free(items);
+    items = nullptr;
+    anzahl = 0;
+    grenze = 0;
+    hinzugefuegt = 0;
+    if (capacity < 0) {
+        Konsole_Text(
+            L"FEHLER: (Interpreter) Interner Speicherverwaltungsfehler (M0I0S0N). Bitte mit Beispiel an den "
+            L"Entwickler melden.\n");
+        return 0;
+    }
+    if (capacity == INT_MAX) {
+        Konsole_Text(L"FEHLER: (Interpreter) Initialisierung, nicht genügend Speicher.\n");
+        return 0;
+    }
+    if (!wachsen(capacity == 0 ? 1 : capacity)) {
+        Konsole_Text(L"FEHLER: (Interpreter) Initialisierung, der Speicher ist unzureichend.\n");
+        return 0;
+    }
+    return 1;
+}
+
+int META::AddItem(METAtypeItems kind, wchar_t* start, wchar_t* end, int level, int value, int link) {
+    if (items == nullptr || anzahl > grenze) {
+        Konsole_Text(
+            L"FEHLER: (Interpreter) Interner Speicherverwaltungsfehler (M0A0M). Bitte mit Beispiel an den "
+            L"Entwickler melden.\n");
+        return 0;
+    }
+    items[anzahl] = metaitem{kind, start, end, level, value, link, 0};
+    ++anzahl;
+    ++hinzugefuegt;
+    if (anzahl > grenze) {
+        if (grenze > INT_MAX - 1 - wachstum || !wachsen(grenze + wachstum)) {
+            Konsole_Text(L"FEHLER: (Interpreter) Daten, der Speicher ist unzureichend.\n");
+            return 0;
+        }
+    }
+    return anzahl;
+}
+
+META::metaitem* META::delete_item(int i) {
+    if (!gueltig(i)) return nullptr;
+    items[i].start = nullptr;
+    return &items[i];
+}
+
+bool META::IPR_is_data(int i) const {
+    if (!gueltig(i)) return false;
+    const METAtypeItems k = items[i].kind;
+    return k == META_DATA || k == META_DATA_GREF || k == META_DATA_NREF || k == META_DATA_CREF;
+}
+
+bool META::IPR_is_attr_data(int i) const {
+    if (!gueltig(i)) return false;
+    const METAtypeItems k = items[i].kind;
+    return k == META_ATTR_DATA || k == META_ATTR_GREF || k == META_ATTR_NREF || k == META_ATTR_CREF;
+}
+
+bool META::IPR_is_XML_Empty_Element(int i) const {
+    if (!gueltig(i)) return false;
+    for (int j = i + 1; j < anzahl; ++j) {
+        const METAtypeItems k = items[j].kind;
+        if (k == META_EMPTYTAG_CLOSE) return true;
+        if (k == META_STARTTAG || k == META_ENDTAG) return false;
+    }
+    return false;
+}

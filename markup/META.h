@@ -1,0 +1,98 @@
+#pragma once
+// META: the item store of one parsed document. A flat array of fixed
+// records in document order, numbered from 1 (0 means none). Items copy no
+// text: they point into the input buffer's text, so the buffer must outlive
+// the store. The conversion walks the array by position (from 0).
+#include <cstdint>
+
+class DCL;
+
+// Item kinds; the values are bit patterns that the queries test bitwise:
+// 0x1000 declaration, 0x800 tag or attribute, 0x400 content, 0x200 entity
+// reference, 0x100 character reference, 0x080 function character reference,
+// 0x040 attribute part, 0x020 text or reference, 0x010 name, 0x008 text run.
+enum METAtypeItems : std::int32_t {
+    META_NONE = 0,
+    META_DOCTYPE_NAME = 0x1011,
+    META_ENTITY_NAME = 0x1012,
+    META_EXTERNAL_ID = 0x1020,
+    META_STARTTAG = 0x811,
+    META_ENDTAG = 0x812,
+    META_EMPTYTAG_CLOSE = 0x813,
+    META_ATTR_NAME = 0x850,
+    META_ATTR_VALUE = 0x860,
+    META_ATTR_DATA = 0x868,
+    META_ATTR_NREF = 0x8E0,
+    META_ATTR_CREF = 0x960,
+    META_ATTR_GREF = 0xA60,
+    META_DATA = 0x428,
+    META_DATA_NREF = 0x4A0,
+    META_DATA_CREF = 0x520,
+    META_DATA_GREF = 0x620,
+};
+
+class META {
+public:
+    struct metaitem {
+        METAtypeItems kind;
+        wchar_t* start;       // first character of the item's text; null: deleted
+        wchar_t* end;         // one past the last character
+        std::int32_t level;   // nesting level (0: document element's tags)
+        std::int32_t value;   // sibling ordinal of a start tag, code of a character reference
+        std::int32_t link;    // number of the containing element's start tag
+        std::uint32_t spare;  // always 0
+    };
+
+    static constexpr std::int32_t WACHSTUM = 65535;
+
+    META();
+    virtual ~META();
+    META(const META&) = delete;
+    META& operator=(const META&) = delete;
+
+    // Empties the store and makes room for `capacity` items (0 counts as 1).
+    int Init(int capacity, DCL* declarations);
+    // Appends one item; its number, or 0 when the store cannot take it.
+    int AddItem(METAtypeItems kind, wchar_t* start, wchar_t* end, int level, int value, int link);
+    // Marks the item at position i deleted; the record, or null outside the store.
+    metaitem* delete_item(int i);
+
+    int Anzahl() const { return anzahl; }
+    int Kapazitaet() const { return grenze; }
+    const metaitem& Item(int i) const { return items[i]; }
+    metaitem& Item(int i) { return items[i]; }
+    DCL* Deklarationen() const { return dcl; }
+
+    // Kind predicates on the item at position i (false outside the store).
+    bool IPR_is_c(int i) const { return hat_bit(i, 0x008); }
+    bool IPR_is_cref(int i) const { return hat_bit(i, 0x100); }
+    bool IPR_is_nref(int i) const { return hat_bit(i, 0x080); }
+    bool IPR_is_gref(int i) const { return hat_bit(i, 0x200); }
+    bool IPR_is_data(int i) const;
+    bool IPR_is_attr_data(int i) const;
+    bool IPR_is_data_c(int i) const { return ist_art(i, META_DATA); }
+    bool IPR_is_data_cref(int i) const { return ist_art(i, META_DATA_CREF); }
+    bool IPR_is_data_nref(int i) const { return ist_art(i, META_DATA_NREF); }
+    bool IPR_is_data_gref(int i) const { return ist_art(i, META_DATA_GREF); }
+    bool IPR_is_attr_c(int i) const { return ist_art(i, META_ATTR_DATA); }
+    bool IPR_is_attr_cref(int i) const { return ist_art(i, META_ATTR_CREF); }
+    bool IPR_is_attr_nref(int i) const { return ist_art(i, META_ATTR_NREF); }
+    bool IPR_is_attr_gref(int i) const { return ist_art(i, META_ATTR_GREF); }
+    bool IPR_is_base_element(int i) const { return ist_art(i, META_DOCTYPE_NAME); }
+    bool IPR_is_entity_def(int i) const { return ist_art(i, META_ENTITY_NAME); }
+    // For the start tag at position i: whether "/>" closed it.
+    bool IPR_is_XML_Empty_Element(int i) const;
+
+private:
+    bool gueltig(int i) const { return i >= 0 && i < anzahl; }
+    bool hat_bit(int i, std::int32_t bit) const { return gueltig(i) && (items[i].kind & bit) != 0; }
+    bool ist_art(int i, METAtypeItems art) const { return gueltig(i) && items[i].kind == art; }
+    bool wachsen(int neue_grenze);
+
+    metaitem* items = nullptr;     // grenze + 1 records
+    std::int32_t anzahl = 0;       // items in the store
+    std::int32_t grenze = 0;       // capacity limit
+    std::int32_t wachstum = WACHSTUM;
+    std::int32_t hinzugefuegt = 0; // additions since Init
+    DCL* dcl = nullptr;            // not owned; names are compared by it
+};

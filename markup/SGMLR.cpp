@@ -1,0 +1,267 @@
+#include "markup/SGMLR.h"
+
+#include <climits>
+#include <cstdint>
+
+#include "script/BASIC.h"
+#include "textio/BUF.h"
+#include "textio/Konsole.h"
+
+SGMLR::SGMLR(BUF* buffer, BASIC* script, META* store, DCL* declarations)
+    : SGML(buffer, declarations), meta(store), basic(script) {
+    // WARNINGS ALL (the default) is strict, SMART lets parsing go on.
+    if (basic != nullptr) strict = basic->IPR_is_Warnings() != WARNINGS_SMART;
+    if (!ok() || meta == nullptr) {
+        cursor = nullptr;
+        return;
+    }
+    const std::uint64_t n = buffer->length;
+    if (n > static_cast<std::uint64_t>(INT_MAX)) {
+        Konsole_Text(L"FEHLER: (Parser) Datenmenge zu groß (2 GB erreicht oder überschritten).\n");
+        Konsole_Text(L"FEHLER: (Parser) Initialisierung fehlgeschlagen.\n");
+        cursor = nullptr;
+        return;
+    }
+    // About one item per 2 to 16 characters: large texts have long runs.
+    int kapazitaet;
+    int stapel = 16384;
+    if (n >= 52428800) {
+        kapazitaet = static_cast<int>(n / 16);
+    } else if (n >= 5242880) {
+        kapazitaet = static_cast<int>(n / 8);
+    } else if (n < 65536) {
+        kapazitaet = static_cast<int>(n / 2);
+        stapel = 4096;
+    } else {
+        kapazitaet = static_cast<int>(n / 4);
+    }
+    if (!geschwister.Init(stapel) || !meta->Init(kapazitaet, dcl) || !zeiger.Init(kapazitaet)) {
+        Konsole_Text(L"FEHLER: (Parser) Initialisierung fehlgeschlagen.\n");
+        cursor = nullptr;
+    }
+}
+
+SGMLR::~SGMLR() {
+    zeiger.Delete();
+    geschwister.Delete();
+}
+
+int SGMLR::aufnehmen(METAtypeItems kind, wchar_t* start, wchar_t* ende, int level, int value) {
+    if (speicher_voll) return 0;
+    const int nummer = meta->AddItem(kind, start, ende, level, value, aktuell);
+    if (nummer == 0 || !zeiger.AddItem(ende)) {
+        // The store has printed why; an incomplete store must not be
+        // converted, so the document counts as faulty.
+        speicher_voll = true;
+        ++errors;
+        return 0;
+    }
+    return nummer;
+}
+
+void SGMLR::text_aufnehmen(wchar_t* start, wchar_t* ende) {
+    if (kontext == INHALT)
+        aufnehmen(META_DATA, start, ende, ebene, 0);
+    else if (kontext == ATTRIBUTWERT)
+        aufnehmen(META_ATTR_DATA, start, ende, ebene, 0);
+}
+
+void SGMLR::referenz_aufnehmen(METAtypeItems in_daten, METAtypeItems im_attribut, wchar_t* start, wchar_t* ende,
+                               int value) {
+    if (kontext == INHALT)
+        aufnehmen(in_daten, start, ende, ebene, value);
+    else if (kontext == ATTRIBUTWERT)
+        aufnehmen(im_attribut, start, ende, ebene, value);
+}
+
+// ---------------------------------------------------------- tags and names
+
+int SGMLR::content() {
+    const int gespeichert = aktuell;
+    aktuell = letzter;
+    geschwister.PushItem();
+    ++ebene;
+    SGML::content();
+    --ebene;
+    geschwister.PopItem();
+    aktuell = gespeichert;
+    return 1;
+}
+
+int SGMLR::start_tag_name(wchar_t* out) {
+    wchar_t* anfang = cursor;
+    if (!SGML::start_tag_name(out)) return 0;
+    geschwister.IncItem();
+    const int nummer =
+        aufnehmen(META_STARTTAG, anfang, cursor, ebene, static_cast<int>(geschwister.Item()));
+    if (nummer != 0) letzter = nummer;
+    return 1;
+}
+
+int SGMLR::end_tag_name(wchar_t* out) {
+    wchar_t* anfang = cursor;
+    if (!SGML::end_tag_name(out)) return 0;
+    aufnehmen(META_ENDTAG, anfang, cursor, ebene, 0);
+    return 1;
+}
+
+int SGMLR::etagc() {
+    wchar_t* anfang = cursor;
+    if (!SGML::etagc()) return 0;
+    aufnehmen(META_EMPTYTAG_CLOSE, anfang, anfang + 1, 0, 0);
+    return 1;
+}
+
+int SGMLR::empty_element(wchar_t* name_buffer) {
+    // In XML only "/>" makes an element empty; SGML and HTML ask the script.
+    if (dcl->xml || basic == nullptr) return 0;
+    return basic->IPR_is_SGML_Empty_Element(name_buffer) ? 1 : 0;
+}
+
+int SGMLR::attribute_name() {
+    wchar_t* anfang = cursor;
+    if (!SGML::attribute_name()) return 0;
+    aufnehmen(META_ATTR_NAME, anfang, cursor, ebene, 0);
+    return 1;
+}
+
+int SGMLR::attribute_value() {
+    wchar_t* anfang = cursor;
+    if (!SGML::attribute_value()) return 0;
+    aufnehmen(META_ATTR_VALUE, anfang, cursor, ebene, 0);
+    return 1;
+}
+
+int SGMLR::document_type_name() {
+    wchar_t* anfang = cursor;
+    if (!SGML::document_type_name()) return 0;
+    aufnehmen(META_DOCTYPE_NAME, anfang, cursor, 0, 0);
+    return 1;
+}
+
+// ------------------------------------------------------------ the contexts
+
+int SGMLR::attribute_value_literal() {
+    return im_kontext(ATTRIBUTWERT, [this] { return SGML::attribute_value_literal(); });
+}
+
+int SGMLR::element_data() {
+    return im_kontext(INHALT, [this] { return SGML::element_data(); });
+}
+
+int SGMLR::other_content() {
+    return im_kontext(INHALT, [this] { return SGML::other_content(); });
+}
+
+int SGMLR::entity_declaration() {
+    return im_kontext(ENTITAET, [this] { return SGML::entity_declaration(); });
+}
+
+int SGMLR::entity_name() {
+    wchar_t* anfang = cursor;
+    if (!SGML::entity_name()) return 0;
+    if (kontext == ENTITAET) aufnehmen(META_ENTITY_NAME, anfang, cursor, 0, 0);
+    return 1;
+}
+
+// An identifier of an entity declaration covers its literal without quotes.
+int SGMLR::identifikator_aufnehmen(int gelesen) {
+    if (gelesen && kontext == ENTITAET)
+        aufnehmen(META_EXTERNAL_ID, const_cast<wchar_t*>(literal_start), const_cast<wchar_t*>(literal_end), 0, 0);
+    return gelesen;
+}
+
+int SGMLR::public_identifier(wchar_t* out) { return identifikator_aufnehmen(SGML::public_identifier(out)); }
+
+int SGMLR::system_identifier(wchar_t* out) { return identifikator_aufnehmen(SGML::system_identifier(out)); }
+
+// ------------------------------------------------------ text and references
+
+int SGMLR::character_data(const wchar_t* terminator) {
+    wchar_t* anfang = cursor;
+    if (!SGML::character_data(terminator)) return 0;
+    text_aufnehmen(anfang, cursor);
+    return 1;
+}
+
+int SGMLR::character_cdata(const wchar_t* terminator) {
+    wchar_t* anfang = cursor;
+    if (!SGML::character_cdata(terminator)) return 0;
+    text_aufnehmen(anfang, cursor);
+    return 1;
+}
+
+int SGMLR::character_rcdata(const wchar_t* terminator) {
+    wchar_t* anfang = cursor;
+    if (!SGML::character_rcdata(terminator)) return 0;
+    text_aufnehmen(anfang, cursor);
+    return 1;
+}
+
+int SGMLR::general_entity_reference() {
+    wchar_t* anfang = cursor;
+    if (!SGML::general_entity_reference()) return 0;
+    // The name lies between "&" and ";".
+    referenz_aufnehmen(META_DATA_GREF, META_ATTR_GREF, anfang + 1, cursor - 1, 0);
+    return 1;
+}
+
+int SGMLR::named_character_reference(int* value) {
+    wchar_t* anfang = cursor;
+    int code = 0;
+    const int ergebnis = SGML::named_character_reference(&code);
+    if (value != nullptr) *value = code;
+    if (!ergebnis) return 0;
+    // The function name lies between "&#" and ";".
+    referenz_aufnehmen(META_DATA_NREF, META_ATTR_NREF, anfang + 2, cursor - 1, code);
+    return 1;
+}
+
+int SGMLR::numeric_character_reference(int* value) {
+    wchar_t* anfang = cursor;
+    return zeichenreferenz_aufnehmen(SGML::numeric_character_reference(value), anfang + 2, value, false);
+}
+
+int SGMLR::hex_character_reference(int* value) {
+    wchar_t* anfang = cursor;
+    return zeichenreferenz_aufnehmen(SGML::hex_character_reference(value), anfang + 2, value, true);
+}
+
+// Records a decimal or hexadecimal reference whose text (the digits, or
+// the "x" and the digits) starts at `text` and ends before the ";".
+int SGMLR::zeichenreferenz_aufnehmen(int gelesen, wchar_t* text, int* value, bool hex) {
+    if (!gelesen) return 0;
+    const int code = zahlenwert(hex ? text + 1 : text, cursor - 1, hex);
+    if (value != nullptr) *value = code;
+    referenz_aufnehmen(META_DATA_CREF, META_ATTR_CREF, text, cursor - 1, code);
+    return 1;
+}
+
+// The code of a character reference. A value beyond the 32-bit item field
+// is reported and stored as 0; reading goes on.
+int SGMLR::zahlenwert(const wchar_t* a, const wchar_t* e, bool hex) {
+    const std::ptrdiff_t ziffern = e - a;
+    const wchar_t* zu_gross = hex ? L"Hexadezimale Zeichenreferenz ist zu lang." : L"Zeichenreferenz ist zu groß.";
+    if (ziffern > (hex ? 4094 : 4095)) {
+        fehler(L"", zu_gross, a);
+        return 0;
+    }
+    if (ziffern <= 0) {
+        fehler(L"", hex ? L"Hexadezimale Zeichenreferenz konnte nicht gelesen werden."
+                        : L"Zeichenreferenz konnte nicht gelesen werden.",
+               a);
+        return 0;
+    }
+    std::uint64_t wert = 0;
+    for (const wchar_t* p = a; p < e; ++p) {
+        const wchar_t c = *p;
+        const unsigned ziffer = c <= L'9' ? static_cast<unsigned>(c - L'0')
+                                          : static_cast<unsigned>((c | 0x20) - L'a' + 10);
+        wert = wert * (hex ? 16 : 10) + ziffer;
+        if (wert > static_cast<std::uint64_t>(INT32_MAX)) {
+            fehler(L"", zu_gross, a);
+            return 0;
+        }
+    }
+    return static_cast<int>(wert);
+}

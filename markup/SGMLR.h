@@ -1,0 +1,77 @@
+#pragma once
+// SGMLR: the document reader. It lets the recogniser SGML do the reading
+// and appends one item per recognised piece (start tag, attribute, data run,
+// reference, end tag, declaration name) to the item store META. Each item
+// knows its nesting level and the start tag of the element that contains it.
+#include "driver/LISTEINT.h"
+#include "driver/LISTEPTR.h"
+#include "markup/META.h"
+#include "markup/SGML.h"
+
+class BASIC;
+
+class SGMLR : public SGML {
+public:
+    // Builds the reader over the buffer and sizes the store from the text
+    // length; ok() is false when that fails (the message is printed).
+    SGMLR(BUF* buffer, BASIC* script, META* store, DCL* declarations);
+    ~SGMLR() override;
+
+    int document_type_name() override;
+    int attribute_name() override;
+    int attribute_value() override;
+    int attribute_value_literal() override;
+    int character_data(const wchar_t* terminator) override;
+    int character_cdata(const wchar_t* terminator) override;
+    int character_rcdata(const wchar_t* terminator) override;
+    int named_character_reference(int* value) override;
+    int numeric_character_reference(int* value) override;
+    int hex_character_reference(int* value) override;
+    int content() override;
+    int element_data() override;
+    int empty_element(wchar_t* name) override;
+    int end_tag_name(wchar_t* name) override;
+    int entity_declaration() override;
+    int entity_name() override;
+    int etagc() override;
+    int general_entity_reference() override;
+    int other_content() override;
+    int public_identifier(wchar_t* out) override;
+    int start_tag_name(wchar_t* name) override;
+    int system_identifier(wchar_t* out) override;
+
+    // Writes a terminator behind every recorded text, so that each item's
+    // text reads as a string of its own. Changes the buffer's text.
+    int Namen_Abschliessen() { return zeiger.Clear(); }
+
+private:
+    enum Kontext { KEIN, INHALT, ENTITAET, ATTRIBUTWERT };
+
+    // Appends an item linked to the current start tag; its number or 0.
+    int aufnehmen(METAtypeItems kind, wchar_t* start, wchar_t* end, int level, int value);
+    // Runs a base production with the recording context set.
+    template <typename F>
+    int im_kontext(Kontext k, F production) {
+        const Kontext vorher = kontext;
+        kontext = k;
+        const int ergebnis = production();
+        kontext = vorher;
+        return ergebnis;
+    }
+    void text_aufnehmen(wchar_t* start, wchar_t* end);
+    void referenz_aufnehmen(METAtypeItems in_daten, METAtypeItems im_attribut, wchar_t* start, wchar_t* end,
+                            int value);
+    int identifikator_aufnehmen(int gelesen);
+    int zeichenreferenz_aufnehmen(int gelesen, wchar_t* text, int* value, bool hex);
+    int zahlenwert(const wchar_t* a, const wchar_t* e, bool hex);
+
+    META* meta = nullptr;      // not owned
+    BASIC* basic = nullptr;    // not owned
+    LISTEINT geschwister;      // sibling counters, one per open element
+    LISTEPTR zeiger;           // end of every recorded text
+    Kontext kontext = KEIN;
+    int aktuell = 0;           // start tag that contains new items
+    int letzter = 0;           // most recent start tag
+    int ebene = 0;             // current nesting level
+    bool speicher_voll = false;
+};
