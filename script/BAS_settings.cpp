@@ -1,0 +1,170 @@
+// The settings block at the head of a script.
+#include "script/BAS.h"
+
+#include <cwctype>
+#include <string>
+
+#include "textio/ENCODING.h"
+
+namespace {
+
+const wchar_t* const kMissingSeparator = L"Abschluss-Separator (' ',CR,LF) fehlt.";
+
+}  // namespace
+
+// Settings come in any order and may repeat; a turn tries all twelve and the
+// block ends with the first turn in which none is read.
+unsigned int BAS::settings() {
+    unsigned int read = 0;
+    for (;;) {
+        bool any = setting(L"SYNTAX", &BAS::file_syntax_type,
+                           L"Angabe des Syntax-Types (SGML oder XML) fehlt.") ||
+                   setting(L"CONVERTELEMENTS", &BAS::file_elements_type, nullptr) ||
+                   setting(L"CONVERTENTITIES", &BAS::file_entities_type, nullptr) ||
+                   setting(L"CONVERTDATA", &BAS::file_pcdata_type, nullptr) ||
+                   setting(L"BASE", &BAS::base_value,
+                           L"Angabe des BASIS-Elementes (Elementname oder Zeichenkette) fehlt.") ||
+                   setting(L"NAMECASE", &BAS::file_reader_namecase_type,
+                           L"Angabe von NAMECASE (YES oder NO) fehlt.") ||
+                   setting(L"WARNINGS", &BAS::file_warnings_type, nullptr) ||
+                   setting(L"READERENCODING", &BAS::file_reader_encoding_type,
+                           L"Angabe der Kodierung fehlt.") ||
+                   setting(L"WRITERENCODING", &BAS::file_writer_encoding_type,
+                           L"Angabe der Kodierung fehlt.") ||
+                   setting(L"WRITERCHARACTERS", &BAS::file_writer_characters_type,
+                           L"Angabe von CHARACTERS (Zeichenkette) fehlt.") ||
+                   setting(L"SYSTEM", &BAS::file_system_name,
+                           L"System-Identifikator Zeichenkette) fehlt.") ||
+                   setting(L"PUBLIC", &BAS::file_public_id,
+                           L"Public-Identifikator (Zeichenkette) fehlt.");
+        if (!any) return read;
+        ++read;
+    }
+}
+
+// keyword [s] "=" [s] value s. A failure after the keyword leaves the
+// cursor where it stopped; the caller tries the next setting there.
+bool BAS::setting(const wchar_t* word, unsigned int (BAS::*value)(), const wchar_t* missing) {
+    if (!keyword(word)) return false;
+    s();
+    if (!punct(L"=")) {
+        error(word, L"Zuweisungsoperator (=) fehlt.");
+        return false;
+    }
+    s();
+    if (!(this->*value)() && missing != nullptr) error(word, missing);
+    if (!s()) {
+        error(word, kMissingSeparator);
+        return false;
+    }
+    return true;
+}
+
+unsigned int BAS::base_value() {
+    if (file_base_element()) return 1;
+    return file_base_name();
+}
+
+unsigned int BAS::file_base_element() { return element_name(); }
+unsigned int BAS::file_base_name() { return literal() ? 1 : 0; }
+unsigned int BAS::file_system_name() { return literal() ? 1 : 0; }
+unsigned int BAS::file_public_id() { return literal() ? 1 : 0; }
+
+unsigned int BAS::file_syntax_type() {
+    static const Word words[] = {{L"SGML", 1}, {L"XML", 2}, {L"HTML", 3}};
+    return word_of(words, 3);
+}
+
+unsigned int BAS::file_reader_namecase_type() {
+    static const Word words[] = {{L"YES", 2}, {L"NO", 1}};
+    return word_of(words, 2);
+}
+
+unsigned int BAS::file_elements_type() {
+    static const Word words[] = {{L"ALL", 1}, {L"ONLYDEFINED", 2}, {L"DROPUNDEFINED", 3}};
+    return word_or_default(words, 3, 2);
+}
+
+unsigned int BAS::file_entities_type() {
+    static const Word words[] = {{L"ALL", 1}, {L"ONLYDEFINED", 2}};
+    return word_or_default(words, 2, 2);
+}
+
+unsigned int BAS::file_pcdata_type() {
+    static const Word words[] = {{L"ALL", 1}, {L"ONLYDEFINED", 2}};
+    return word_or_default(words, 2, 1);
+}
+
+unsigned int BAS::file_warnings_type() {
+    static const Word words[] = {{L"ALL", 2}, {L"SMART", 1}};
+    return word_or_default(words, 2, 2);
+}
+
+unsigned int BAS::file_reader_encoding_type() { return encoding_name(L"READERENCODING"); }
+unsigned int BAS::file_writer_encoding_type() { return encoding_name(L"WRITERENCODING"); }
+
+// The longer BIN names come before "BIN": "-" does not end a keyword, so
+// "BIN" would otherwise take the head of "BIN-16".
+unsigned int BAS::encoding_name(const wchar_t* subject) {
+    static const Word names[] = {
+        {L"AUTO", ENC_AUTO},
+        {L"ISO-8859-1", ENC_ISO_8859_1},
+        {L"ASCII", ENC_ISO_8859_1},
+        {L"US-ASCII", ENC_ISO_8859_1},
+        {L"UTF-8", ENC_UTF8},
+        {L"UTF-16", ENC_UTF16LE},
+        {L"UTF-16LE", ENC_UTF16LE},
+        {L"UTF-16BE", ENC_UTF16BE},
+        {L"UTF-32", ENC_UTF32LE},
+        {L"UTF-32LE", ENC_UTF32LE},
+        {L"UTF-32BE", ENC_UTF32BE},
+        {L"BIN-16", ENC_BIN16LE},
+        {L"BIN-16LE", ENC_BIN16LE},
+        {L"BIN-16BE", ENC_BIN16BE},
+        {L"BIN-32", ENC_BIN32LE},
+        {L"BIN-32LE", ENC_BIN32LE},
+        {L"BIN-32BE", ENC_BIN32BE},
+        {L"BIN", ENC_BIN},
+        {L"ISO-10646-UCS-2", ENC_UCS2LE},
+        {L"UCS-2", ENC_UCS2LE},
+        {L"UCS-2LE", ENC_UCS2LE},
+        {L"UCS-2BE", ENC_UCS2BE},
+        {L"ISO-10646-UCS-4", ENC_UCS4LE},
+        {L"UCS-4", ENC_UCS4LE},
+        {L"UCS-4LE", ENC_UCS4LE},
+        {L"UCS-4BE", ENC_UCS4BE},
+    };
+    if (unsigned int v = word_of(names, sizeof names / sizeof names[0])) return v;
+
+    static const wchar_t* const rejected[] = {L"ISO-2022-JP", L"Shift_JIS", L"EUC-JP"};
+    for (const wchar_t* r : rejected) {
+        if (keyword(r)) {
+            parser_error(subject, L"Die Kodierung '%ls' wird nicht unterstützt.", r);
+            return 0;
+        }
+    }
+    parser_error(subject, L"Die Kodierung wird nicht unterstützt.");
+    return 0;
+}
+
+// A literal DECIMAL, HEX or ENTITY in any case. The value only gets
+// checked: writing character references is the output's business.
+unsigned int BAS::file_writer_characters_type() {
+    const wchar_t* subject = L"WRITERCHARACTERS";
+    if (!literal()) {
+        parser_error(subject, L"Wert für 'CHARACTERS' (Zeichenkette) erwartet.");
+        return 0;
+    }
+    if (text_begin == text_end) {
+        parser_error(subject, L"Der Wert für 'CHARACTERS' konnte nicht gelesen werden.");
+        return 0;
+    }
+    std::wstring value(text_begin, text_end);
+    std::wstring upper(value);
+    for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    if (upper == L"DECIMAL") return 1;
+    if (upper == L"HEX") return 2;
+    if (upper == L"ENTITY") return 3;
+    parser_error(subject, L"Der Wert für 'CHARACTERS' %ls wird nicht unterstützt.", value.c_str());
+    return 0;
+}
