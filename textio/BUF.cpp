@@ -109,10 +109,7 @@ BUF::~BUF() {
 }
 
 void BUF::puffer_freigeben() {
-    speicher_freigeben(raw_speicher_, raw_groesse_);
     speicher_freigeben(text, text_groesse_);
-    raw_speicher_ = nullptr;
-    raw_groesse_ = 0;
     raw = nullptr;
     raw_length = 0;
     text = nullptr;
@@ -249,25 +246,22 @@ int BUF::DateiEinlesen(bool bytes) {
     }
     const std::uint64_t size = static_cast<std::uint64_t>(groesse);
 
-    // Raw bytes plus one 32-bit character per byte: no encoding yields more
-    // characters than the file has bytes.
-    raw_groesse_ = size + 1;
-    raw_speicher_ = static_cast<unsigned char*>(speicher_holen(raw_groesse_));
-    if (raw_speicher_ == nullptr) {
-        raw_groesse_ = 0;
-        melden(12003, L"Arbeitsspeicher unzureichend für die Datei '%ls'.");
-        Konsole_Print(L"Hinweis: Es wurden %lld Byte angefordert.\n", static_cast<long long>(size + 1));
-        return status;
-    }
-    raw = raw_speicher_;
+    // One allocation of one wide character per byte (no encoding yields
+    // more characters than the file has bytes), with the raw bytes read
+    // into its tail. Every decoder stores character k no earlier than it
+    // has read byte k, so the text grows from the front without ever
+    // overtaking the bytes still to be read, and the file costs no memory
+    // beyond its text.
     text_groesse_ = (size + 1) * sizeof(wchar_t);
     text = static_cast<wchar_t*>(speicher_holen(text_groesse_));
     if (text == nullptr) {
         text_groesse_ = 0;
         melden(12004, L"Arbeitsspeicher unzureichend für den Puffer für die Datei '%ls'.");
-        Konsole_Print(L"Hinweis: Es wurden %lld Byte angefordert.\n", static_cast<long long>((size + 1) * 4));
+        Konsole_Print(L"Hinweis: Es wurden %lld Byte angefordert.\n",
+                      static_cast<long long>((size + 1) * sizeof(wchar_t)));
         return status;
     }
+    raw = reinterpret_cast<unsigned char*>(text) + text_groesse_ - (size + 1);
     text[0] = 0;
     if (size == 0) {
         melden(12007, L"Die Datei '%ls' ist leer.");
@@ -328,10 +322,9 @@ int BUF::DateiEinlesen(bool bytes) {
             }
         }
     }
-    // Once decoded, the raw bytes are of no further use.
-    speicher_freigeben(raw_speicher_, raw_groesse_);
-    raw_speicher_ = raw = nullptr;
-    raw_groesse_ = raw_length = 0;
+    // The decoded text has taken the place of the raw bytes.
+    raw = nullptr;
+    raw_length = 0;
     return ergebnis;
 }
 
@@ -351,9 +344,9 @@ int BUF::dekodieren(int (*dekoder)(wchar_t*, unsigned char*, unsigned long, unsi
 // character. A file that begins with one counts as empty; one inside the
 // file would silently cut off the rest, so it makes the file unreadable.
 int BUF::einzelbytes_dekodieren() {
-    copy_byte_to_unicode(text, raw, static_cast<unsigned long>(raw_length));
     const void* null = std::memchr(raw, 0, raw_length);
     length = null == nullptr ? raw_length : static_cast<std::uint64_t>(static_cast<const unsigned char*>(null) - raw);
+    copy_byte_to_unicode(text, raw, static_cast<unsigned long>(raw_length));
     if (length == 0) {
         status = 12013;
         Fehlermeldung(-1, 1, nullptr, L"Datei ist leer.", nullptr, nullptr);

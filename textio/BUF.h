@@ -71,7 +71,7 @@ public:
     char dateiname_mb[4096] = {};
     OUT* fehlerausgabe = nullptr;   // message sink, not owned
     ENCODINGtypeItems decoding = ENC_ISO_8859_1;  // what the text was decoded as
-    unsigned char* raw = nullptr;   // bytes as read, past a byte-order mark
+    unsigned char* raw = nullptr;   // bytes as read, past a byte-order mark; null once decoded
     std::uint64_t raw_length = 0;
     std::FILE* datei = nullptr;
     std::int32_t offen = 0;
@@ -85,10 +85,8 @@ private:
     void puffer_freigeben();
     int positionstext(std::wstring& ort, const wchar_t* position);
 
-    // The allocations behind raw and text, kept apart from the pointers
-    // that skip a byte-order mark.
-    unsigned char* raw_speicher_ = nullptr;
-    std::uint64_t raw_groesse_ = 0;
+    // Size of the allocation behind the text (the raw bytes live in its
+    // tail until they are decoded).
     std::uint64_t text_groesse_ = 0;
 
     // Where the last position line was found, so that a run of messages in

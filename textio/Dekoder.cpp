@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "textio/Konsole.h"
 
 namespace {
@@ -171,13 +175,35 @@ int utf32_dekodieren(wchar_t* out, unsigned char* in, unsigned long length, unsi
     return beenden(out, o, stored, ergebnis);
 }
 
-// True when all eight bytes are printable ASCII (0x20 to 0x7F): a byte below
-// 0x20 borrows in the subtraction and sets its top bit, a byte from 0x80 has
-// it set already.
-inline bool acht_mal_ascii(const unsigned char* p) {
+// The run of printable ASCII (0x20 to 0x7F) at the start of the next bytes,
+// widened into `o`. Returns how many bytes it covered; the characters
+// stored past them are overwritten by the following steps. Needs at least
+// 32 bytes of input left, so that the extra characters never reach bytes
+// not yet read when the text is decoded in place.
+inline std::uint32_t ascii_lauf(wchar_t* o, const unsigned char* p) {
+#if defined(__SSE2__)
+    if constexpr (sizeof(wchar_t) == 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        // Signed compare: bytes from 0x80 count as negative, so one compare
+        // finds both controls and non-ASCII bytes.
+        const unsigned maske = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20))));
+        const __m128i null = _mm_setzero_si128();
+        const __m128i lo = _mm_unpacklo_epi8(v, null);
+        const __m128i hi = _mm_unpackhi_epi8(v, null);
+        __m128i* ziel = reinterpret_cast<__m128i*>(o);
+        _mm_storeu_si128(ziel + 0, _mm_unpacklo_epi16(lo, null));
+        _mm_storeu_si128(ziel + 1, _mm_unpackhi_epi16(lo, null));
+        _mm_storeu_si128(ziel + 2, _mm_unpacklo_epi16(hi, null));
+        _mm_storeu_si128(ziel + 3, _mm_unpackhi_epi16(hi, null));
+        return maske == 0 ? 16 : static_cast<std::uint32_t>(std::countr_zero(maske));
+    }
+#endif
     std::uint64_t x;
     std::memcpy(&x, p, 8);
-    return ((x | (x - 0x2020202020202020ULL)) & 0x8080808080808080ULL) == 0;
+    // A byte below 0x20 borrows and sets its top bit; one from 0x80 has it.
+    const std::uint64_t auffaellig = (x | (x - 0x2020202020202020ULL)) & 0x8080808080808080ULL;
+    for (int k = 0; k < 8; ++k) o[k] = static_cast<wchar_t>((x >> (8 * k)) & 0xFF);
+    return auffaellig == 0 ? 8 : static_cast<std::uint32_t>(std::countr_zero(auffaellig) / 8);
 }
 
 }  // namespace
@@ -228,11 +254,11 @@ int copy_utf8_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, 
     Position pos(out);
     int ergebnis = 1;
     while (i < n) {
-        if (n - i >= 8 && acht_mal_ascii(in + i)) {
-            for (int k = 0; k < 8; ++k) o[k] = in[i + k];
-            o += 8;
-            i += 8;
-            continue;
+        if (n - i >= 32) {
+            const std::uint32_t lauf = ascii_lauf(o, in + i);
+            o += lauf;
+            i += lauf;
+            if (lauf != 0) continue;
         }
         const std::uint32_t c = in[i];
         if (c < 0x80) {
