@@ -1,12 +1,39 @@
 #include "script/IPR.h"
 
+#include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <string>
 
 #include "driver/Dateinamen.h"
+#include "driver/Zeichenwandlung.h"
 #include "textio/Konsole.h"
 
 namespace {
+
+// The byte-order mark a file begins with, by the same rows the reader
+// uses (marks count only in files of more than 4 bytes); ENC_NONE without.
+ENCODINGtypeItems Bom_der_Datei(const wchar_t* pfad) {
+    struct Markierung {
+        unsigned char bytes[4];
+        std::size_t laenge;
+        ENCODINGtypeItems art;
+    };
+    static const Markierung MARKEN[] = {
+        {{0xEF, 0xBB, 0xBF, 0}, 3, ENC_UTF8},    {{0x00, 0x00, 0xFE, 0xFF}, 4, ENC_UTF32BE},
+        {{0xFF, 0xFE, 0x00, 0x00}, 4, ENC_UTF32LE}, {{0xFF, 0xFE, 0, 0}, 2, ENC_UTF16LE},
+        {{0xFE, 0xFF, 0, 0}, 2, ENC_UTF16BE},
+    };
+    std::FILE* f = std::fopen(BreitZuSchmal(pfad).c_str(), "rb");
+    if (!f) return ENC_NONE;
+    unsigned char anfang[5] = {};
+    const std::size_t n = std::fread(anfang, 1, sizeof anfang, f);
+    std::fclose(f);
+    if (n <= 4) return ENC_NONE;
+    for (const Markierung& m : MARKEN)
+        if (std::memcmp(anfang, m.bytes, m.laenge) == 0) return m.art;
+    return ENC_NONE;
+}
 
 void Nicht_aktiviert() { Konsole_Text(L"FEHLER: (Interpreter) Skript konnte nicht aktiviert werden.\n"); }
 
@@ -46,6 +73,14 @@ bool IPR::Skript_Init(const wchar_t* name, bool debug_flag, bool web, bool verbo
     ready = true;
     if (verbose) Konsole_Text(L"- Skript aktiviert.\n");
     return true;
+}
+
+bool IPR::Skript_Kodierung_pruefen(const wchar_t* quelle) const {
+    if (!ready || !quelle || reader_encoding == ENC_AUTO || reader_encoding == ENC_NONE) return true;
+    const ENCODINGtypeItems marke = Bom_der_Datei(quelle);
+    if (marke == ENC_NONE || marke == reader_encoding) return true;
+    Konsole_Text(L"FEHLER: Die Kodierung des Skriptes stimmt nicht mit der Kodierung der Daten überein.\n");
+    return false;
 }
 
 bool IPR::Skript_Oeffnen(const wchar_t* name, bool bytes) {

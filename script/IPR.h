@@ -26,6 +26,11 @@ public:
     bool Skript_Oeffnen(const wchar_t* name, bool bytes);
     // Parses and indexes the script held by the script buffer.
     bool Skript_in_BASIC_Einlesen();
+    // For an input file that begins with a byte-order mark of another
+    // encoding than the script's READERENCODING names, prints the mismatch
+    // line and answers false. Without an active script, or with AUTO, the
+    // answer is always true. The file does not fail for it.
+    bool Skript_Kodierung_pruefen(const wchar_t* quelle) const;
     // Nonzero once a script has been activated.
     int Bereit() const { return ready ? 1 : 0; }
 

@@ -81,6 +81,44 @@ TEST_F(IPRFiles, MissingScriptFileFailsTheActivation) {
     EXPECT_FALSE(ipr.Bereit());
 }
 
+TEST_F(IPRFiles, EncodingMismatchOnlyForAMarkOfAnotherEncoding) {
+    Write("utf8.xml", "\xEF\xBB\xBF<a/>\n");
+    Write("utf16le.xml", std::string("\xFF\xFE<\0a\0/\0>\0", 10));
+    Write("utf32le.xml", std::string("\xFF\xFE\0\0<\0\0\0", 8));
+    Write("plain.xml", "<a/>\n");
+    Write("tiny.xml", "\xEF\xBB\xBF\n");
+    IPR ipr;
+    ipr.reader_encoding = ENC_UTF8;
+    auto mismatch = [&](const wchar_t* name) {
+        std::wstring path = Dir() + L"/" + name;
+        bool ok = true;
+        std::string out = Console([&] { ok = ipr.Skript_Kodierung_pruefen(path.c_str()); });
+        EXPECT_EQ(out.empty(), ok) << out;
+        if (!ok) {
+            EXPECT_EQ(out, "FEHLER: Die Kodierung des Skriptes stimmt nicht mit der Kodierung der Daten überein.\n");
+        }
+        return !ok;
+    };
+    // Without an active script there is nothing to compare with.
+    EXPECT_FALSE(mismatch(L"utf16le.xml"));
+    ipr.ready = true;
+    EXPECT_FALSE(mismatch(L"utf8.xml"));
+    EXPECT_TRUE(mismatch(L"utf16le.xml"));
+    EXPECT_FALSE(mismatch(L"plain.xml"));
+    EXPECT_FALSE(mismatch(L"tiny.xml"));
+    EXPECT_FALSE(mismatch(L"fehlt.xml"));
+    ipr.reader_encoding = ENC_UTF16LE;
+    EXPECT_FALSE(mismatch(L"utf16le.xml"));
+    EXPECT_TRUE(mismatch(L"utf32le.xml"));
+    EXPECT_TRUE(mismatch(L"utf8.xml"));
+    ipr.reader_encoding = ENC_ISO_8859_1;
+    EXPECT_TRUE(mismatch(L"utf8.xml"));
+    EXPECT_FALSE(mismatch(L"plain.xml"));
+    ipr.reader_encoding = ENC_AUTO;
+    EXPECT_FALSE(mismatch(L"utf8.xml"));
+    EXPECT_FALSE(mismatch(L"utf16le.xml"));
+}
+
 TEST(IPR, FreshInterpreterIsNotReady) {
     IPR ipr;
     EXPECT_EQ(ipr.Bereit(), 0);
