@@ -7,6 +7,7 @@
 
 #include "driver/Dateinamen.h"
 #include "driver/Zeichenwandlung.h"
+#include "script/BASR.h"
 #include "textio/Konsole.h"
 
 namespace {
@@ -108,8 +109,11 @@ bool IPR::Skript_Oeffnen(const wchar_t* name, bool bytes) {
 }
 
 bool IPR::Skript_in_BASIC_Einlesen() {
-    if (!skript.OK()) return false;
-    // The script language has no parser in this build yet: a script can be
-    // read but not compiled, so it is never reported as activated.
-    return false;
+    BASR parser(&skript, &basic, debug);
+    if (!skript.OK() || !parser.ok()) return false;
+    if (parser.document() != 1) return false;
+    // Only now may the item texts be terminated: the parser still read the
+    // characters that the terminators overwrite.
+    parser.Texte_abschliessen();
+    return basic.Indexieren();
 }

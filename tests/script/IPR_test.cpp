@@ -119,6 +119,95 @@ TEST_F(IPRFiles, EncodingMismatchOnlyForAMarkOfAnotherEncoding) {
     EXPECT_FALSE(mismatch(L"utf16le.xml"));
 }
 
+TEST_F(IPRFiles, ScriptWithoutSettingsSetsUpXml) {
+    Write("leer.xb", "ELEMENT p ENDE\n");
+    IPR ipr;
+    EXPECT_EQ(Console([&] { EXPECT_TRUE(ipr.Skript_Init(L"leer", false, false, true, 0)); }),
+              "- Skript aktiviert.\n");
+    EXPECT_TRUE(ipr.Bereit());
+    EXPECT_EQ(ipr.dcl.xml, 1);
+    EXPECT_EQ(ipr.dcl.sgml, 0);
+    EXPECT_EQ(ipr.dcl.html, 0);
+    EXPECT_EQ(ipr.dcl.namecase, 0);
+    EXPECT_EQ(ipr.dcl.reader_encoding, ENC_AUTO);
+    EXPECT_EQ(ipr.dcl.bom_encoding, ENC_UTF8);
+    EXPECT_EQ(ipr.warning_level, 2);
+    EXPECT_TRUE(ipr.basic.only_defined_elements);
+    EXPECT_FALSE(ipr.basic.drop_undefined_elements);
+    EXPECT_TRUE(ipr.basic.only_defined_entities);
+    EXPECT_FALSE(ipr.basic.only_defined_data);
+    int position = -1;
+    EXPECT_TRUE(ipr.basic.Find_element_definition(&position, L"p"));
+    EXPECT_FALSE(ipr.basic.Find_element_definition(&position, L"P"));
+}
+
+TEST_F(IPRFiles, SyntaxSettingsChooseTheDocumentDeclaration) {
+    Write("sgml.xb", "SYNTAX = SGML\nREADERENCODING = ISO-8859-1\nWARNINGS = SMART\nELEMENT br MODEL = EMPTY ENDE\n");
+    Write("html.xb", "SYNTAX = HTML\nNAMECASE = NO\nCONVERTELEMENTS = DROPUNDEFINED\n");
+    Write("xml.xb", "SYNTAX = XML\nNAMECASE = YES\nCONVERTDATA = ONLYDEFINED\nCONVERTENTITIES = ALL\n"
+                    "ELEMENT Para ENDE\n");
+    IPR sgml;
+    EXPECT_EQ(Console([&] { EXPECT_TRUE(sgml.Skript_Init(L"sgml.xb", true, false, false, 0)); }), "");
+    EXPECT_EQ(sgml.dcl.sgml, 1);
+    EXPECT_EQ(sgml.dcl.xml, 0);
+    EXPECT_EQ(sgml.dcl.namecase, 1);
+    EXPECT_EQ(sgml.dcl.debug, 1);
+    EXPECT_EQ(sgml.dcl.bom_encoding, ENC_NONE);
+    EXPECT_EQ(sgml.reader_encoding, ENC_ISO_8859_1);
+    EXPECT_EQ(sgml.warning_level, 1);
+    EXPECT_EQ(sgml.basic.warning_level, 1);
+    EXPECT_TRUE(sgml.basic.IPR_is_SGML_Empty_Element(L"BR"));
+    EXPECT_TRUE(sgml.basic.IPR_is_SGML_Empty_Element(L"br"));
+
+    IPR html;
+    EXPECT_TRUE(html.Skript_Init(L"html.xb", false, false, false, 0));
+    EXPECT_EQ(html.dcl.html, 1);
+    EXPECT_EQ(html.dcl.xml, 0);
+    EXPECT_EQ(html.dcl.sgml, 0);
+    EXPECT_EQ(html.dcl.namecase, 0);  // NAMECASE NO wins over the HTML default
+    EXPECT_EQ(html.dcl.bom_encoding, ENC_UTF8);
+    EXPECT_FALSE(html.basic.only_defined_elements);
+    EXPECT_TRUE(html.basic.drop_undefined_elements);
+
+    IPR xml;
+    EXPECT_TRUE(xml.Skript_Init(L"xml.xb", false, false, false, 0));
+    EXPECT_EQ(xml.dcl.xml, 1);
+    EXPECT_EQ(xml.dcl.namecase, 1);
+    EXPECT_TRUE(xml.basic.only_defined_data);
+    EXPECT_FALSE(xml.basic.only_defined_entities);
+    int position = -1;
+    EXPECT_TRUE(xml.basic.Find_element_definition(&position, L"PARA"));
+}
+
+TEST_F(IPRFiles, RepeatedSettingsAreReportedAndTheScriptStillActivates) {
+    Write("doppelt.xb", "SYNTAX = SGML\nSYNTAX = XML\nWARNINGS = ALL\nWARNINGS = SMART\n"
+                        "READERENCODING = UTF-8\nREADERENCODING = AUTO\n");
+    IPR ipr;
+    EXPECT_EQ(Console([&] { EXPECT_TRUE(ipr.Skript_Init(L"doppelt", false, false, true, 0)); }),
+              "FEHLER: (Interpreter) SYNTAX wurde mehrfach definiert.\n"   // indexing
+              "FEHLER: (Interpreter) SYNTAX wurde mehrfach definiert.\n"   // XML query
+              "FEHLER: (Interpreter) ReaderEncoding wurde mehrfach definiert.\n"
+              "FEHLER: (Interpreter) WARNINGS wurde mehrfach definiert.\n"
+              "- Skript aktiviert.\n");
+    EXPECT_EQ(ipr.dcl.xml, 1);
+    EXPECT_EQ(ipr.warning_level, 1);
+    EXPECT_EQ(ipr.reader_encoding, ENC_AUTO);
+}
+
+TEST_F(IPRFiles, DuplicatesAndSyntaxErrorsFailTheActivation) {
+    Write("dup.xb", "SYNTAX = SGML\nELEMENT p ENDE\nELEMENT P ENDE\n");
+    Write("kaputt.xb", "ELEMENT p BEG = ENDE\n");
+    IPR dup;
+    EXPECT_EQ(Console([&] { EXPECT_FALSE(dup.Skript_Init(L"dup", false, false, true, 0)); }),
+              "FEHLER: (Interpreter) ELEMENT P mehrfach definiert.\n"
+              "FEHLER: (Interpreter) Skript konnte nicht aktiviert werden.\n");
+    EXPECT_FALSE(dup.Bereit());
+    IPR kaputt;
+    std::string out = Console([&] { EXPECT_FALSE(kaputt.Skript_Init(L"kaputt", false, false, true, 0)); });
+    EXPECT_NE(out.find("Regelsatz erwartet"), std::string::npos) << out;
+    EXPECT_FALSE(kaputt.Bereit());
+}
+
 TEST(IPR, FreshInterpreterIsNotReady) {
     IPR ipr;
     EXPECT_EQ(ipr.Bereit(), 0);
