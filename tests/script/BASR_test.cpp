@@ -182,4 +182,134 @@ TEST_F(Recording, ElementWithModelAttlistAndNestedBranches) {
     EXPECT_TRUE(ok) << messages_;
 }
 
+TEST_F(Recording, EntitiesWithVariantsAndCharacterNames) {
+    bool ok = false;
+    EXPECT_EQ(Compile("ENTITY auml = \"\xC3\xA4\" ALTERNATE = \"ae\" ASCII = 'a'\n"
+                      "ENTITY #x41 = \"A\"\n"
+                      "ENTITY #66 = CHR(66) + \"!\"\n"
+                      "ENTITY #RE = VALUE([n])\n",
+                      &ok),
+              "ENTITY 0 0 'auml'\n"
+              "LITERAL 0 0 '\xC3\xA4'\n"
+              "ENTITY_ALTERNATE 0 0 'ALTERNATE'\n"
+              "LITERAL 0 0 'ae'\n"
+              "ENTITY_ASCII 0 0 'ASCII'\n"
+              "LITERAL 0 0 'a'\n"
+              "ENTITY 0 65 '#x41'\n"
+              "LITERAL 0 0 'A'\n"
+              "ENTITY 0 66 '#66'\n"
+              "NUMBER 0 0 '66'\n"
+              "CHR 0 0 'CHR'\n"
+              "NUMBER 0 0 '66'\n"
+              "PLUS 0 0 '+ '\n"
+              "LITERAL 0 0 '!'\n"
+              "ENTITY 0 13 '#RE'\n"
+              "VALUE 0 0 'VALUE'\n"
+              "ATTNAME 0 0 'n'\n");
+    EXPECT_TRUE(ok) << messages_;
+    EXPECT_TRUE(basic_.Indexieren());
+    int position = -1;
+    ASSERT_TRUE(basic_.Find_entity_definition(&position, nullptr, 66));
+    EXPECT_EQ(position, 8);
+    EXPECT_STREQ(basic_.Text(position), L"#66");
+}
+
+TEST_F(Recording, MacrosRecordTheirParametersAndDefaults) {
+    bool ok = false;
+    EXPECT_EQ(Compile("ELEMENT a\n"
+                      "  BEG = COPY(b,FULL) + COUNT(a,LEVEL,ROM) + VALUE(x[id],ASC)\n"
+                      "  END = DEL(c IN d,DOC,ONE,DATA) + TOKEN([w],\"mm\",\";\") + FILE([src],\"txt\")\n"
+                      "  IF [\"text\"] FIND(e,PARENT) NOTSUB(f) TOPLEVEL END = CUT(g,CHILD,ALT,h)\n"
+                      "  ENDIF\n"
+                      "ENDE\n",
+                      &ok),
+              "ELEMENT 0 0 'a'\n"
+              "RULE_BEG 0 0 'BEG'\n"
+              "COPY 0 0 'COPY'\n"
+              "NAME 0 0 'b'\n"
+              "RANGE 0 8 ''\n"
+              "FIND_NUMBER 0 2 ''\n"
+              "DATA_TYPE 0 1 'FULL'\n"
+              "PLUS 0 0 '+ '\n"
+              "COUNT 0 0 'COUNT'\n"
+              "NAME 0 0 'a'\n"
+              "RANGE 0 3 'LEVEL'\n"
+              "COUNT_FORMAT 0 4 'ROM'\n"
+              "PLUS 0 0 '+ '\n"
+              "VALUE 0 0 'VALUE'\n"
+              "NAME 0 0 'x'\n"
+              "ATTNAME 0 0 'id'\n"
+              "DATA_TYPE 0 5 'ASC'\n"
+              "RULE_END 0 0 'END'\n"
+              "DEL 0 0 'DEL'\n"
+              "NAME 0 0 'c'\n"
+              "IN 0 0 'IN'\n"
+              "NAME 0 0 'd'\n"
+              "RANGE 0 2 'DOC'\n"
+              "FIND_NUMBER 0 1 'ONE'\n"
+              "DATA_TYPE 0 2 'DATA'\n"
+              "PLUS 0 0 '+ '\n"
+              "TOKEN 0 0 'TOKEN'\n"
+              "ATTNAME 0 0 'w'\n"
+              "LITERAL 0 0 'mm'\n"
+              "LITERAL 0 0 ';'\n"
+              "PLUS 0 0 '+ '\n"
+              "FILE 0 0 'FILE'\n"
+              "ATTNAME 0 0 'src'\n"
+              "LITERAL 0 0 'txt'\n"
+              "IF 1 0 'IF'\n"
+              "CONTENT_DAT 1 0 -\n"
+              "OPERATOR 1 1 -\n"
+              "ATTVALUE 1 0 'text'\n"
+              "FIND 0 0 'FIND'\n"
+              "NAME 1 0 'e'\n"
+              "RANGE 0 4 'PARENT'\n"
+              "NOTSUB 1 0 'NOTSUB'\n"
+              "NAME 1 0 'f'\n"
+              "TOPLEVEL 1 0 'TOPLEVEL'\n"
+              "RULE_END 1 0 'END'\n"
+              "CUT 0 0 'CUT'\n"
+              "NAME 1 0 'g'\n"
+              "RANGE 0 6 'CHILD'\n"
+              "FIND_NUMBER 0 2 ''\n"
+              "DATA_TYPE 0 3 'ALT'\n"
+              "NAME 1 0 'h'\n"
+              "ENDIF 1 0 'ENDIF'\n"
+              "ENDE 0 0 'ENDE'\n");
+    EXPECT_TRUE(ok) << messages_;
+}
+
+TEST_F(Recording, PrologAndBaseTagRecordNothing) {
+    bool ok = false;
+    EXPECT_EQ(Compile("<?xml version=\"1.0\"?>\n<!DOCTYPE script>\n"
+                      "<script version=\"2\" n='&#65;'>\nSYNTAX = XML\nELEMENT x:y ENDE\n</script>\n",
+                      &ok),
+              "SYNTAX 0 2 'XML'\n"
+              "ELEMENT 0 0 'x:y'\n"
+              "ENDE 0 0 'ENDE'\n");
+    EXPECT_TRUE(ok) << messages_;
+}
+
+TEST_F(Recording, FaultyScriptKeepsWhatWasRecordedAndFails) {
+    bool ok = true;
+    std::string items = Compile("SYNTAX = SGML\nELEMENT p BEG = ENDE\n", &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(items.substr(0, 27), "SYNTAX 0 1 'SGML'\nELEMENT 0");
+    EXPECT_NE(messages_.find("Regelsatz erwartet"), std::string::npos) << messages_;
+}
+
+TEST_F(Recording, CapacityGrowsWithTheScript) {
+    std::string script;
+    for (int i = 0; i < 3000; ++i) script += "ELEMENT e" + std::to_string(i) + " BEG = \"<x>\" END = \"</x>\" ENDE\n";
+    bool ok = false;
+    std::string items = Compile(script, &ok);
+    EXPECT_TRUE(ok) << messages_.substr(0, 500);
+    EXPECT_EQ(basic_.ItemCount(), 3000 * 6);
+    EXPECT_TRUE(basic_.Indexieren());
+    int position = -1;
+    ASSERT_TRUE(basic_.Find_element_definition(&position, L"e2999"));
+    EXPECT_EQ(position, 2999 * 6);
+    EXPECT_STREQ(basic_.Text(position + 2), L"<x>");
+}
+
 }  // namespace
