@@ -19,8 +19,15 @@ constexpr int kElemente = 10000;
 
 std::wstring Name(int i) { return L"element" + std::to_wstring(i); }
 
-// Written once per process; about 100 bytes per definition.
+// Written once per process and removed at its end; about 100 bytes per
+// definition.
+struct Temporaer {
+    std::string name;
+    ~Temporaer() { std::remove(name.c_str()); }
+};
+
 const std::wstring& Skriptdatei() {
+    static Temporaer datei;
     static std::wstring pfad = [] {
         std::setlocale(LC_ALL, "C.UTF-8");
         char vorlage[] = "/tmp/tessar-basic-bench.XXXXXX";
@@ -36,6 +43,7 @@ const std::wstring& Skriptdatei() {
                          "  BEG = \"<div class='e%d'>\" END = \"</div>\" ENDE\n",
                          i, i);
         std::fclose(f);
+        datei.name = name;
         return std::wstring(name.begin(), name.end());
     }();
     return pfad;
