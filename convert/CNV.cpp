@@ -1,0 +1,89 @@
+#include "convert/CNV.h"
+
+#include "script/IPR.h"
+#include "textio/Konsole.h"
+
+CNV::CNV() = default;
+
+CNV::~CNV() {
+    // The script's buffer outlives this engine: it must not keep writing
+    // its messages into a writer that is about to go.
+    if (skript != nullptr && skript->fehlerausgabe == &ausgabe) skript->InitFehlerausgabe(nullptr);
+}
+
+int CNV::Interpreter_Initialisierung(IPR* ipr) {
+    if (ipr == nullptr) return 0;
+    skript = &ipr->skript;
+    basic = &ipr->basic;
+    dcl = &ipr->dcl;
+    globale_ausgabe = ipr->global_output;
+    tracking = ipr->tracking;
+    ausgabe_in_gebrauch = ipr->out.OUT_is_Open() ? &ipr->out : &ausgabe;
+    OUT* sink = ipr->web_output ? ausgabe_in_gebrauch : nullptr;
+    skript->InitFehlerausgabe(sink);
+    quelle.InitFehlerausgabe(sink);
+    return 1;
+}
+
+int CNV::AusgabeOpen(const wchar_t* name, const wchar_t* global, const wchar_t* extension, bool bytes) {
+    // An input that cannot be opened has been reported; it stays in the run
+    // as a failed file (Quelle_OK) rather than vanishing from the counts.
+    quelle.Init(name, bytes);
+    // No output for an input that could not be read: it would only replace
+    // an earlier result with nothing.
+    if (!quelle.OK()) return 1;
+    ENCODINGtypeItems encoding = basic != nullptr ? basic->Find_WriterEncoding() : ENC_AUTO;
+    if (encoding == ENC_AUTO) encoding = quelle.decoding;
+    if (global != nullptr || ausgabe_in_gebrauch != &ausgabe) return 1;
+    ausgabe.OUT_Eingabe_schuetzen(quelle.dateiname);
+    ausgabe.OUT_Open(name, nullptr, nullptr, extension, encoding, true);
+    return 1;
+}
+
+bool CNV::Quelle_OK() const { return quelle.OK() && quelle.length > 0; }
+
+int CNV::CheckDecCodesASCII() {
+    if (quelle.text == nullptr || quelle.length == 0) return 0;
+    int ergebnis = 1;
+    long long zeile = 1, zeichen = 1;
+    for (std::uint64_t i = 0; i < quelle.length; ++i) {
+        const wchar_t c = quelle.text[i];
+        // Line feeds end lines; an ASCII file without them would be one line.
+        const bool gueltig = c == L'\t' || c == L'\n' || c == L'\r' || (c >= 32 && c <= 126);
+        if (!gueltig) {
+            Konsole_Print(L"FEHLER: Das ASCII-Zeichen '%d' ist ungültig.\n", static_cast<int>(c));
+            Konsole_Print(L"Position: Zeile=%lld, Zeichen=%lld.\n", zeile, zeichen);
+            ergebnis = 0;
+            if (c == 0) {
+                Konsole_Text(L"Abbruch.\n");
+                return 0;
+            }
+        }
+        if (c == L'\n') {
+            ++zeile;
+            zeichen = 1;
+        } else {
+            ++zeichen;
+        }
+    }
+    return ergebnis;
+}
+
+int CNV::Quelle_Convert() {
+    Konsole_Text(L"FEHLER: (Intern) Die Konvertierung ist in dieser Version noch nicht verfügbar.\n");
+    return 0;
+}
+
+int CNV::AusgabeAbschluss(bool erfolgreich) {
+    if (ausgabe_in_gebrauch != &ausgabe) {
+        // The global writer stays open across files; flushing it here lets
+        // a full disk fail the file that met it.
+        return ausgabe_in_gebrauch->OUT_is_Open() ? ausgabe_in_gebrauch->OUT_Flush() : 1;
+    }
+    const bool ersetzt = ausgabe.OUT_ersetzt_Eingabe();
+    const int geschrieben = ausgabe.OUT_Abschluss(erfolgreich);
+    if (ersetzt && (!erfolgreich || !geschrieben))
+        Konsole_Print(L"Hinweis: Die Eingabedatei '%ls' wurde wegen eines Fehlers nicht überschrieben.\n",
+                      quelle.dateiname);
+    return geschrieben;
+}
