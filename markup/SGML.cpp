@@ -556,8 +556,10 @@ int SGML::klammer(const wchar_t* auf, const wchar_t* zu, const wchar_t* fehlt) {
     if (!Token(auf)) return 0;
     const wchar_t* schluss = suche(cursor, zu);
     if (schluss == nullptr) {
+        // The open comment takes the rest of the text; reading on would
+        // only report it again.
         fehler(L"Kommentar", fehlt, anfang);
-        cursor = anfang;
+        cursor = end;
         return 0;
     }
     cursor = const_cast<wchar_t*>(schluss) + std::wcslen(zu);
@@ -568,15 +570,19 @@ int SGML::comment_declaration() {
     wchar_t* anfang = cursor;
     if (!mdo()) return 0;
     if (mdc()) return 1;
+    wchar_t* vorher = cursor;
     if (!comment()) {
-        cursor = anfang;
+        if (cursor == vorher) cursor = anfang;  // no comment: another declaration
         return 0;
     }
     while (s() || comment()) {
     }
     if (!mdc()) {
+        // Reported; reading goes on behind the next ">", which usually is
+        // the intended end of the declaration.
         fehler(L"Kommentar", L"Ende der Kommentardeklaration (>) erwartet.", cursor);
-        return 0;
+        const wchar_t* schluss = std::wmemchr(cursor, L'>', static_cast<std::size_t>(end - cursor));
+        if (schluss != nullptr) cursor = const_cast<wchar_t*>(schluss) + 1;
     }
     return 1;
 }

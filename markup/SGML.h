@@ -23,7 +23,9 @@ constexpr std::ptrdiff_t SGML_MAX_ATTRIBUTWERT = 8388608;
 // Longest declaration literal and processing instruction, in characters.
 constexpr std::ptrdiff_t SGML_MAX_LITERAL = 2097152;
 // Deepest element nesting the parser accepts; deeper start tags are reported.
-constexpr int SGML_MAX_TIEFE = 100000;
+// Each level costs the parser about 1.5 KB of stack (less without
+// sanitizers); the limit leaves most of the run's stack to later stages.
+constexpr int SGML_MAX_TIEFE = 20000;
 
 // Kinds of marked sections, as marked_section_start() returns them.
 enum SGMLmarkedItems : int {

@@ -10,7 +10,7 @@
 SGMLR::SGMLR(BUF* buffer, BASIC* script, META* store, DCL* declarations)
     : SGML(buffer, declarations), meta(store), basic(script) {
     // WARNINGS ALL (the default) is strict, SMART lets parsing go on.
-    if (basic != nullptr) strict = basic->IPR_is_Warnings() != WARNINGS_SMART;
+    if (basic != nullptr) strict = basic->warning_level != WARNINGS_SMART;
     if (!ok() || meta == nullptr) {
         cursor = nullptr;
         return;

@@ -81,15 +81,18 @@ int SGML::document_type_declaration() {
         fehler(DOCTYPE, L"Bezeichner fehlt.", cursor);
         return 0;
     }
-    wchar_t* nach_name = cursor;
     // The external identifier is optional: a declaration with only an
-    // internal subset is complete without it.
+    // internal subset is complete without it. Going back over separators
+    // must not read a faulty comment in them twice.
+    wchar_t* nach_name = cursor;
+    int vorher = errors;
     if (ps() && (IstToken(L"SYSTEM") || IstToken(L"PUBLIC"))) {
         if (!document_type_external_identifier()) cursor = nach_name;
-    } else {
+    } else if (errors == vorher) {
         cursor = nach_name;
     }
     wchar_t* vor_subset = cursor;
+    vorher = errors;
     ps();
     if (dso()) {
         document_type_declaration_subset();
@@ -97,7 +100,7 @@ int SGML::document_type_declaration() {
             fehler(L"[]", L"Ende der Subdeklaration (]) erwartet.", cursor);
             return 0;
         }
-    } else {
+    } else if (errors == vorher) {
         cursor = vor_subset;
     }
     ps();
