@@ -7,6 +7,7 @@
 // belong to the interpreter and are only pointed to.
 #include <cstdint>
 
+#include "markup/META.h"
 #include "textio/BUF.h"
 #include "textio/OUT.h"
 
@@ -36,6 +37,8 @@ public:
     // For inputs to be read as ASCII: reports every character outside tab,
     // line feed, carriage return and 32 to 126 with its position.
     int CheckDecCodesASCII();
+    // Parses the input into the item store; 0 when the document is faulty.
+    int Quelle_Read();
     // Converts the parsed document. The engine does not exist yet: reports
     // so and fails, so that no run claims a conversion it did not make.
     int Quelle_Convert();
@@ -51,6 +54,7 @@ public:
 
     // Members, in the documented order.
     BUF quelle;                            // the input document
+    META meta;                             // the parsed document's items
     OUT ausgabe;                           // the per-file writer
     BUF* skript = nullptr;                 // the script's buffer
     BASIC* basic = nullptr;                // the compiled script

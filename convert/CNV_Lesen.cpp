@@ -1,0 +1,28 @@
+// Reading step of the conversion engine: the input buffer is parsed into
+// the item store, which the conversion then walks.
+#include "convert/CNV.h"
+#include "markup/DCL.h"
+#include "markup/SGMLR.h"
+
+int CNV::Quelle_Read() {
+    DCL standard;
+    DCL* deklarationen = dcl != nullptr ? dcl : &standard;
+    // A mark or declaration found in this document must not change how the
+    // next one is read: the record belongs to the whole run.
+    const ENCODINGtypeItems erwartet = deklarationen->reader_encoding;
+    const ENCODINGtypeItems marke = deklarationen->bom_encoding;
+    int ergebnis = 0;
+    {
+        SGMLR reader(&quelle, basic, &meta, deklarationen);
+        if (reader.ok() && reader.document()) {
+            // Every item's text becomes a string of its own; positions of
+            // later messages are then only approximate.
+            reader.Namen_Abschliessen();
+            quelle.exakt = false;
+            ergebnis = 1;
+        }
+    }
+    deklarationen->reader_encoding = erwartet;
+    deklarationen->bom_encoding = marke;
+    return ergebnis;
+}
