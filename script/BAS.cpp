@@ -242,6 +242,7 @@ int BAS::element_definition() {
     model_clause();
     attlist_clauses();
     rules_part();
+    if (abgebrochen) return -1;
     if (!element_definition_ende()) {
         error(L"ELEMENT", L"Element-Definitionsende (ENDE) erwartet");
         return -1;
@@ -394,15 +395,15 @@ unsigned int hex_value(wchar_t c) {
     return c - L'A' + 10;
 }
 
-// Digits to a number; false when the value does not fit into 32 bits, where
-// an item keeps its character code.
-bool digits_value(const wchar_t* p, const wchar_t* e, unsigned int base, unsigned int* out) {
+// Digits to a number; false when it does not fit into 64 bits.
+bool digits_value(const wchar_t* p, const wchar_t* e, unsigned int base, unsigned long long* out) {
     unsigned long long v = 0;
     for (; p < e; ++p) {
-        v = v * base + hex_value(*p);
-        if (v > 0xFFFFFFFFull) return false;
+        unsigned int d = hex_value(*p);
+        if (v > (~0ull - d) / base) return false;
+        v = v * base + d;
     }
-    *out = static_cast<unsigned int>(v);
+    *out = v;
     return true;
 }
 
@@ -423,17 +424,15 @@ unsigned int BAS::entity_name_definition(unsigned int* code) {
     if (punct(L"#x")) {
         wchar_t* digits = cursor;
         if (hex_character_number()) {
-            long n = cursor - digits;
-            unsigned int v = 0;
-            if (n > kMaxReferenceDigits) {
+            unsigned long long v = 0;
+            if (cursor - digits > kMaxReferenceDigits)
                 parser_error(L"ENTITY", L"Hexadezimale Zeichenreferenz ist zu lang.");
-            } else if (!digits_value(digits, cursor, 16, &v)) {
+            else if (!digits_value(digits, cursor, 16, &v))
                 parser_error(L"ENTITY", L"Hexadezimale Zeichenreferenz konnte nicht gelesen werden.");
-            } else if (v >= 0x110000) {
+            else if (v >= 0x110000)
                 parser_error(L"ENTITY", L"Hexadezimale Zeichenreferenz ist zu groß.");
-            } else {
-                *code = v;
-            }
+            else
+                *code = static_cast<unsigned int>(v);
             text_begin = start;
             text_end = cursor;
             return 1;
@@ -444,14 +443,15 @@ unsigned int BAS::entity_name_definition(unsigned int* code) {
     punct(L"#");
     wchar_t* digits = cursor;
     if (character_number()) {
-        long n = cursor - digits;
-        unsigned int v = 0;
-        if (n > kMaxReferenceDigits)
+        // Decimal codes have no upper bound, but the item keeps 32 bits: a
+        // larger number must not wrap round onto some other character.
+        unsigned long long v = 0;
+        if (cursor - digits > kMaxReferenceDigits)
             parser_error(L"ENTITY", L"Zeichenreferenz ist zu groß.");
-        else if (!digits_value(digits, cursor, 10, &v))
+        else if (!digits_value(digits, cursor, 10, &v) || v > 0xFFFFFFFFull)
             parser_error(L"ENTITY", L"Zeichenreferenz konnte nicht gelesen werden.");
         else
-            *code = v;
+            *code = static_cast<unsigned int>(v);
         text_begin = start;
         text_end = cursor;
         return 1;

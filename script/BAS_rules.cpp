@@ -26,6 +26,7 @@ bool BAS::rules_part() {
             any = true;
             continue;
         }
+        if (abgebrochen) return any;
         int r = text_rule(&BAS::rules_beg, L"BEG");
         if (r == 0) r = text_rule(&BAS::rules_end, L"END");
         if (r == 0) r = err_rule();
@@ -151,7 +152,10 @@ unsigned int BAS::branch_endif() { return keyword(L"ENDIF") ? 1 : 0; }
 unsigned int BAS::branch_definition_set() {
     if (!branch_if()) return 0;
     if (if_depth >= kMaxIfDepth || !stapel_reicht()) {
+        // Every enclosing block would miss its ENDIF here: the parse is
+        // abandoned and they unwind without further messages.
         error(L"IF", L"Die Verzweigungen sind zu tief verschachtelt.");
+        abgebrochen = true;
         return 0;
     }
     ++if_depth;
@@ -167,14 +171,15 @@ unsigned int BAS::branch_block() {
         return 0;
     }
     branch_rules();
-    while (branch_elseif()) {
+    while (!abgebrochen && branch_elseif()) {
         if (!condition_list()) {
             error(L"ELSEIF", L"Bedingung erwartet.");
             return 0;
         }
         branch_rules();
     }
-    if (branch_else()) branch_rules();
+    if (!abgebrochen && branch_else()) branch_rules();
+    if (abgebrochen) return 0;
     if (!branch_endif()) {
         error(L"ENDIF", L"Endekennung (ENDIF) der Verzweigung fehlt.");
         return 0;
