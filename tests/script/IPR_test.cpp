@@ -208,6 +208,57 @@ TEST_F(IPRFiles, DuplicatesAndSyntaxErrorsFailTheActivation) {
     EXPECT_FALSE(kaputt.Bereit());
 }
 
+// The realistic book script: it activates, every definition is found by
+// name, and every IF block closes at its own depth.
+TEST(IPRBuch, BookScriptCompilesAndIndexes) {
+    std::string file = __FILE__;
+    std::string path = file.substr(0, file.rfind('/')) + "/data/buch.xb";
+    std::wstring name(path.begin(), path.end());
+    IPR ipr;
+    ASSERT_EQ(Console([&] { EXPECT_TRUE(ipr.Skript_Init(name.c_str(), false, false, false, 0)); }), "");
+    const BASIC& b = ipr.basic;
+    EXPECT_EQ(ipr.dcl.xml, 1);
+    EXPECT_EQ(ipr.reader_encoding, ENC_UTF8);
+    EXPECT_EQ(b.Find_WriterEncoding(), ENC_UTF8);
+    int elements = 0, entities = 0, blocks = 0;
+    std::string out = Console([&] {
+        for (int i = 0; i < b.ItemCount(); ++i) {
+            const BASIC::BASICitem& item = b.Item(i);
+            int position = -1;
+            if (item.kind == ITEM_ELEMENT) {
+                ++elements;
+                EXPECT_TRUE(b.Find_element_definition(&position, b.Text(i)));
+                EXPECT_EQ(position, i);
+            } else if (item.kind == ITEM_ENTITY) {
+                ++entities;
+                EXPECT_TRUE(item.value ? b.Find_entity_definition(&position, nullptr, item.value)
+                                       : b.Find_entity_definition(&position, b.Text(i), 0));
+                EXPECT_EQ(position, i);
+            } else if (item.kind == ITEM_IF) {
+                ++blocks;
+                int ende = i + 1, next = i + 1;
+                EXPECT_TRUE(b.Find_condition_set_ende(&ende, item.level));
+                EXPECT_TRUE(b.Find_condition_set_next(&next, item.level));
+                EXPECT_LE(next, ende);
+                EXPECT_EQ(b.Item(ende).kind, ITEM_ENDIF);
+            }
+        }
+    });
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(elements, 37);
+    EXPECT_EQ(entities, 17);
+    EXPECT_GT(blocks, 0);
+    const wchar_t* value = nullptr;
+    int buch = -1;
+    ASSERT_TRUE(b.Find_element_definition(&buch, L"buch"));
+    ASSERT_TRUE(b.Find_attribute_default(buch, nullptr, L"sprache", &value));
+    EXPECT_STREQ(value, L"de");
+    int rule = buch;
+    ASSERT_TRUE(b.Find_condition_rules(&rule));
+    EXPECT_EQ(b.Item(rule).kind, ITEM_RULE_BEG);
+    EXPECT_STREQ(b.Text(rule + 1), L"<!DOCTYPE html>");
+}
+
 TEST(IPR, FreshInterpreterIsNotReady) {
     IPR ipr;
     EXPECT_EQ(ipr.Bereit(), 0);
