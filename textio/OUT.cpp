@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,12 +12,12 @@
 #include "driver/Zeichenwandlung.h"
 #include "textio/Konsole.h"
 
-// One writer belongs to one thread: the unlocked forms spare a lock per byte.
+// One writer belongs to one thread: the unlocked forms spare a lock per call.
 #if defined(__GLIBC__)
-#define OUT_PUTC putc_unlocked
+#define OUT_FWRITE fwrite_unlocked
 #define OUT_FERROR ferror_unlocked
 #else
-#define OUT_PUTC std::putc
+#define OUT_FWRITE std::fwrite
 #define OUT_FERROR std::ferror
 #endif
 
@@ -144,9 +145,7 @@ int OUT::datei_erstellen() {
 }
 
 bool OUT::schreiben(const unsigned char* bytes, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i)
-        if (OUT_PUTC(bytes[i], stream) == EOF) return false;
-    return !OUT_FERROR(stream);
+    return OUT_FWRITE(bytes, 1, n, stream) == n && !OUT_FERROR(stream);
 }
 
 int OUT::schreibfehler(int code) {
@@ -156,16 +155,21 @@ int OUT::schreibfehler(int code) {
     return 0;
 }
 
-bool OUT::einheit16(unsigned int u, bool be) {
-    const unsigned char b[2] = {static_cast<unsigned char>(be ? u >> 8 : u & 0xFF),
-                                static_cast<unsigned char>(be ? u & 0xFF : u >> 8)};
-    return schreiben(b, 2);
+namespace {
+
+// Room for the longest form of one character: a reference in 16-bit units.
+constexpr std::size_t MAX_BYTES = 32;
+
+std::size_t einheit16(unsigned char* b, unsigned int u, bool be) {
+    b[0] = static_cast<unsigned char>(be ? u >> 8 : u & 0xFF);
+    b[1] = static_cast<unsigned char>(be ? u & 0xFF : u >> 8);
+    return 2;
 }
 
 // "&#x" lower-case hex ";" in the units of the encoding.
-bool OUT::referenz(unsigned int c, unsigned form) {
+std::size_t referenz(unsigned char* b, unsigned int c, Referenzform form) {
     char text[16];
-    int n = 0;
+    std::size_t n = 0;
     text[n++] = '&';
     text[n++] = '#';
     text[n++] = 'x';
@@ -173,48 +177,52 @@ bool OUT::referenz(unsigned int c, unsigned form) {
     while (stellen < 8 && (c >> (4 * stellen)) != 0) ++stellen;
     for (int i = stellen - 1; i >= 0; --i) text[n++] = "0123456789abcdef"[(c >> (4 * i)) & 0xF];
     text[n++] = ';';
-    if (form == BYTES) return schreiben(reinterpret_cast<const unsigned char*>(text), static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i)
-        if (!einheit16(static_cast<unsigned char>(text[i]), form == UTF16BE_FORM)) return false;
-    return true;
+    if (form == BYTES) {
+        std::memcpy(b, text, n);
+        return n;
+    }
+    for (std::size_t i = 0; i < n; ++i) einheit16(b + 2 * i, static_cast<unsigned char>(text[i]), form == UTF16BE_FORM);
+    return 2 * n;
 }
 
-bool OUT::zeichen(unsigned int c) {
-    unsigned char b[4];
+// The bytes of one character in the encoding; returns their number.
+std::size_t kodieren(unsigned char* b, unsigned int c, ENCODINGtypeItems encoding) {
     switch (encoding) {
         case ENC_ISO_8859_1:
-            if (c >= 128) return referenz(c, BYTES);
+            if (c >= 128) return referenz(b, c, BYTES);
             b[0] = static_cast<unsigned char>(c);
-            return schreiben(b, 1);
+            return 1;
         case ENC_UTF8:
-            if (c > 0x10FFFF) return referenz(c, BYTES);
             if (c < 0x80) {
                 b[0] = static_cast<unsigned char>(c);
-                return schreiben(b, 1);
+                return 1;
             }
             if (c < 0x800) {
                 b[0] = static_cast<unsigned char>(0xC0 | (c >> 6));
                 b[1] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-                return schreiben(b, 2);
+                return 2;
             }
             if (c < 0x10000) {
                 b[0] = static_cast<unsigned char>(0xE0 | (c >> 12));
                 b[1] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
                 b[2] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-                return schreiben(b, 3);
+                return 3;
             }
+            // Beyond Unicode there is no UTF-8 form: a reference instead.
+            if (c > 0x10FFFF) return referenz(b, c, BYTES);
             b[0] = static_cast<unsigned char>(0xF0 | (c >> 18));
             b[1] = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
             b[2] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
             b[3] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-            return schreiben(b, 4);
+            return 4;
         case ENC_UTF16:
         case ENC_UTF16LE:
         case ENC_UTF16BE: {
             const bool be = encoding == ENC_UTF16BE;
-            if (c > 0x10FFFF) return referenz(c, be ? UTF16BE_FORM : UTF16LE_FORM);
-            if (c < 0x10000) return einheit16(c, be);
-            return einheit16(0xD800 + ((c - 0x10000) >> 10), be) && einheit16(0xDC00 + (c & 0x3FF), be);
+            if (c < 0x10000) return einheit16(b, c, be);
+            if (c > 0x10FFFF) return referenz(b, c, be ? UTF16BE_FORM : UTF16LE_FORM);
+            einheit16(b, 0xD800 + ((c - 0x10000) >> 10), be);
+            return 2 + einheit16(b + 2, 0xDC00 + (c & 0x3FF), be);
         }
         case ENC_UTF32:
         case ENC_UTF32LE:
@@ -223,28 +231,40 @@ bool OUT::zeichen(unsigned int c) {
                 const int schiebung = encoding == ENC_UTF32BE ? 24 - 8 * i : 8 * i;
                 b[i] = static_cast<unsigned char>((c >> schiebung) & 0xFF);
             }
-            return schreiben(b, 4);
+            return 4;
         default:
-            if (c > 255) return referenz(c, BYTES);
+            if (c > 255) return referenz(b, c, BYTES);
             b[0] = static_cast<unsigned char>(c);
-            return schreiben(b, 1);
+            return 1;
     }
 }
+
+}  // namespace
 
 int OUT::OUT_Write_Int(unsigned int c) {
     if (!open || stream == nullptr) return 1;
     if (fehler_gemeldet_) return 0;
-    return zeichen(c) ? 1 : schreibfehler(9303);
+    unsigned char b[MAX_BYTES];
+    return schreiben(b, kodieren(b, c, encoding)) ? 1 : schreibfehler(9303);
 }
 
 int OUT::OUT_Write_Char(wchar_t c) { return OUT_Write_Int(static_cast<unsigned int>(c)); }
 
+// Encodes into a local block and hands the stream whole blocks: a call into
+// the stream per byte would cost more than the encoding itself.
 int OUT::OUT_Write_String(const wchar_t* s) {
     if (s == nullptr || s[0] == 0 || !open || stream == nullptr) return 1;
     if (fehler_gemeldet_) return 0;
-    for (; *s != 0; ++s)
-        if (!zeichen(static_cast<unsigned int>(*s))) return schreibfehler(9302);
-    return 1;
+    unsigned char block[4096];
+    std::size_t n = 0;
+    for (; *s != 0; ++s) {
+        n += kodieren(block + n, static_cast<unsigned int>(*s), encoding);
+        if (n > sizeof block - MAX_BYTES) {
+            if (!schreiben(block, n)) return schreibfehler(9302);
+            n = 0;
+        }
+    }
+    return n == 0 || schreiben(block, n) ? 1 : schreibfehler(9302);
 }
 
 int OUT::OUT_Flush() {

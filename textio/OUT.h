@@ -67,10 +67,7 @@ public:
 private:
     bool name_zu_lang(const wchar_t* name, const wchar_t* meldung, const wchar_t* zusatz);
     int datei_erstellen();
-    bool zeichen(unsigned int c);
     bool schreiben(const unsigned char* bytes, std::size_t n);
-    bool referenz(unsigned int c, unsigned einheit);
-    bool einheit16(unsigned int u, bool be);
     int schreibfehler(int code);
     bool schliessen();
     void ersatz_entfernen();
