@@ -1,8 +1,310 @@
+// The run of one command line: parameters, initialisation, classification
+// of input and output, the directory search, the loop over the files and
+// the summary with its exit code.
 #include "driver/Lauf.h"
 
+#include <cstdint>
+#include <cwchar>
+#include <memory>
+#include <string>
+
+#include "convert/CNV.h"
+#include "driver/Dateinamen.h"
+#include "driver/HILF.h"
+#include "driver/LANG.h"
+#include "driver/PARA.h"
+#include "driver/VERZLINUX.h"
+#include "script/IPR.h"
 #include "textio/Konsole.h"
 
-int Lauf(int, char const**) {
-    Konsole_Text(L"Tessaron\n");
-    return 0;
+namespace {
+
+// Exit codes.
+enum : int {
+    EXIT_OK = 0,
+    EXIT_UNBEKANNT = 1,
+    EXIT_KOMMANDOZEILE = 2,
+    EXIT_OHNE_PARAMETER = 3,
+    EXIT_HILFE = 4,
+    EXIT_SKRIPT = 5,
+    EXIT_OHNE_SKRIPT = 6,
+    EXIT_MUSTER = 7,
+    EXIT_EINGABE = 8,
+    EXIT_AUSGABENAME = 10,
+    EXIT_ERWEITERUNG = 11,
+    EXIT_DATEIFEHLER = 12,
+    EXIT_SUCHE = 13,
+};
+constexpr int WEITER = -1;  // no exit yet: the run goes on
+
+constexpr unsigned long SPRACHE_MAX = 41;
+
+struct Lauf_Zustand {
+    bool quiet = false;
+    bool rekursiv = false;
+    bool sortiert = false;
+    bool debug = false;
+    bool web = false;
+    bool hilfe = false;
+    int tracking = 0;  // 0 off, 1 report, 2 report with autostart
+    wchar_t sprache[SPRACHE_MAX] = {};
+    wchar_t eingabe[DATEINAME_MAX] = {};
+    wchar_t skript[DATEINAME_MAX] = {};
+    wchar_t ausgabe[DATEINAME_MAX] = {};
+    bool hat_skript = false;
+    bool hat_ausgabe = false;
+    bool global = false;
+    const wchar_t* erweiterung = nullptr;  // one output per input file
+    const wchar_t* globalname = nullptr;   // one output for all files
+    std::wstring trackingname;
+    Lauf_Bilanz bilanz;
+};
+
+void Zeige(const Lauf_Zustand& z, const wchar_t* text) {
+    if (!z.quiet) Konsole_Text(text);
+}
+
+// Switches and positional parameters, in the order that decides which
+// argument each read consumes.
+int Parameter_Lesen(PARA& para, HILF& hilf, Lauf_Zustand& z) {
+    z.quiet = para.LeseSchalter(L"-q");
+    hilf.Modus(z.quiet ? 1 : 0);
+    hilf.Version();
+    z.rekursiv = para.LeseSchalter(L"-s");
+    z.sortiert = para.LeseSchalter(L"-o");
+    z.debug = para.LeseSchalter(L"-d");
+    z.web = para.LeseSchalter(L"-w");
+    if (para.LeseSchalter(L"-trackautostart")) {
+        z.tracking = 2;
+    } else if (para.LeseSchalter(L"-track")) {
+        z.tracking = 1;
+    }
+
+    if (para.LeseSchalter(L"-lg")) {
+        std::wcscpy(z.sprache, L"german");
+    } else if (para.LeseSchalter(L"-le")) {
+        std::wcscpy(z.sprache, L"english");
+    } else if (para.LeseSchalter(L"-lf")) {
+        std::wcscpy(z.sprache, L"french");
+    } else if (para.LeseSchalterText(L"-l", z.sprache, SPRACHE_MAX - 1) && std::wcschr(z.sprache, L'.')) {
+        Konsole_Print(L"FEHLER: Die Schalter-Parameter für die Sprache (%ls) darf keinen Punkt enthalten. Dieser "
+                      L"Parameter wird ignoriert.\n",
+                      z.sprache);
+        z.sprache[0] = L'\0';
+    }
+
+    wchar_t eigener_name[DATEINAME_MAX];
+    para.EigenerName(eigener_name, DATEINAME_MAX);
+    para.LeseText(z.eingabe, DATEINAME_MAX);
+    z.hat_skript = para.LeseText(z.skript, DATEINAME_MAX);
+    z.hat_ausgabe = para.LeseText(z.ausgabe, DATEINAME_MAX);
+
+    wchar_t rest[DATEINAME_MAX];
+    if (para.FalscheParameter(rest, DATEINAME_MAX)) {
+        Konsole_Print(L"FEHLER: Unbekannter Parameter in der Kommandozeile: '%ls'\n", rest);
+        return EXIT_UNBEKANNT;
+    }
+    return WEITER;
+}
+
+void Parameter_Zeigen(const Lauf_Zustand& z) {
+    if (z.quiet) return;
+    Konsole_Text(L"Parameter:\n");
+    if (z.hat_skript) Konsole_Print(L"- Skript = %ls\n", z.skript);
+    if (z.eingabe[0] != L'\0') Konsole_Print(L"- Eingabe = %ls\n", z.eingabe);
+    if (z.hat_ausgabe) Konsole_Print(L"- Ausgabe = %ls\n", z.ausgabe);
+    if (z.rekursiv) Konsole_Text(L"- mit Unterverzeichnissuche\n");
+    if (z.sortiert) Konsole_Text(L"- mit alphabetischer Sortierung\n");
+    if (z.debug) Konsole_Text(L"- Debugmodus eingeschalten\n");
+    if (z.web) Konsole_Text(L"- Fehlermeldungen in Web-Ausgabe aktiviert\n");
+    if (z.tracking == 2) Konsole_Text(L"- Tracking mit Autostart eingeschalten\n");
+    if (z.tracking == 1) Konsole_Text(L"- Tracking eingeschalten\n");
+    Konsole_Text(L"\n");
+    Konsole_Text(L"Initialisierung:\n");
+}
+
+// One file or a pattern: wildcards count only in the name part.
+int Eingabe_Einordnen(const Lauf_Zustand& z) {
+    Pfadteile teile = PfadZerlegen(z.eingabe);
+    if (teile.name.empty()) {
+        Konsole_Print(L"FEHLER: Der Dateiname ist ungültig (%ls).\n", z.eingabe);
+    } else if (HatPlatzhalter(teile.name)) {
+        Zeige(z, L"- Batchkonvertierung aktiviert.\n");
+        return CheckEingabemuster(z.eingabe) ? WEITER : EXIT_MUSTER;
+    }
+    return CheckEingabedateiname(z.eingabe) ? WEITER : EXIT_EINGABE;
+}
+
+// No output (check only), a bare extension, or one global output file.
+int Ausgabe_Einordnen(Lauf_Zustand& z) {
+    if (!z.hat_ausgabe) return WEITER;
+    Pfadteile teile = PfadZerlegen(z.ausgabe);
+    if (teile.name.empty() || teile.erweiterung.empty()) {
+        if (!CheckAusgabeerweiterung(z.ausgabe)) return EXIT_ERWEITERUNG;
+        z.erweiterung = z.ausgabe;
+        return WEITER;
+    }
+    Zeige(z, L"- Globale Ausgabe aktiviert.\n");
+    if (!CheckAusgabedateiname(z.ausgabe)) return EXIT_AUSGABENAME;
+    z.globalname = z.ausgabe;
+    z.global = true;
+    return WEITER;
+}
+
+// The report of a file is named after its output file: the name up to its
+// last '.', then "_track.html".
+std::wstring Trackingname(const wchar_t* ausgabename) {
+    std::wstring name = ausgabename != nullptr ? ausgabename : L"";
+    std::size_t punkt = name.rfind(L'.');
+    if (punkt != std::wstring::npos) name.erase(punkt);
+    name += L"_track.html";
+    // Beyond the design limit no report name is kept.
+    if (name.size() > DATEINAME_MAX - 1) name.clear();
+    return name;
+}
+
+// Reads, parses and (in a convert run with a script) converts one file.
+void Datei_Bearbeiten(IPR& ipr, Lauf_Zustand& z, const wchar_t* datei) {
+    if (!z.quiet) Konsole_Print(z.hat_ausgabe ? L"Konvertiere: '%ls'\n" : L"Prüfe: '%ls'\n", datei);
+    auto cnv = std::make_unique<CNV>();
+    if (z.tracking != 0 && !z.quiet && !z.global) Konsole_Text(L"- Tracking aktiviert.\n");
+    cnv->Interpreter_Initialisierung(&ipr);
+
+    bool bytes = ipr.dcl.xml ? ipr.reader_encoding == ENC_ISO_8859_1 : !ipr.dcl.html;
+    // An input that cannot be read fails like any other faulty file, so
+    // that a run never ends in success without having read it.
+    bool erfolgreich = cnv->AusgabeOpen(datei, z.globalname, z.erweiterung, bytes) != 0;
+    if (erfolgreich) {
+        if (z.tracking != 0) z.trackingname = Trackingname(cnv->Ausgabename());
+        erfolgreich = cnv->Quelle_OK() != 0;
+        if (erfolgreich && ipr.warning_level == WARNINGS_ALL && ipr.reader_encoding == ENC_ISO_8859_1)
+            erfolgreich = cnv->CheckDecCodesASCII() != 0;
+        if (erfolgreich) erfolgreich = cnv->Quelle_Read() != 0;
+        // The check run reads and parses only.
+        if (erfolgreich && ipr.Bereit() != 0 && z.hat_ausgabe) erfolgreich = cnv->Quelle_Convert() != 0;
+    }
+    // Closes the file's own output; a failed file never replaces its input.
+    if (cnv->AusgabeAbschluss(erfolgreich) == 0) erfolgreich = false;
+
+    ++z.bilanz.verarbeitet;
+    if (erfolgreich) {
+        Zeige(z, L"O.K.\n");
+        z.bilanz.bytes += static_cast<std::int64_t>(cnv->Quelllaenge());
+    } else {
+        ++z.bilanz.fehlerhaft;
+        Konsole_Text(L"FEHLER: Es ist ein Fehler aufgetreten.\n");
+    }
+}
+
+}  // namespace
+
+int Lauf(int argc, char const** argv) {
+    Locale_Start();
+    auto ipr = std::make_unique<IPR>();
+    auto z = std::make_unique<Lauf_Zustand>();
+    PARA para(argc, argv);
+    if (para.Fehler() != 0) {
+        Konsole_Text(L"FEHLER: Die Parameter der Kommandozeile konnten nicht gelesen werden.\n");
+        return EXIT_KOMMANDOZEILE;
+    }
+    HILF hilf;
+
+    z->hilfe = para.LeseSchalter(L"-h");
+    if (z->hilfe) {
+        hilf.Version();
+        hilf.Copyright();
+    } else if (int rc = Parameter_Lesen(para, hilf, *z); rc != WEITER) {
+        return rc;
+    }
+    if (para.AnzahlParameter() == 0) {
+        hilf.Copyrighthinweis();
+        hilf.Hilfehinweise();
+        return EXIT_OHNE_PARAMETER;
+    }
+    if (z->hilfe) {
+        hilf.Parameter();
+        return EXIT_HILFE;
+    }
+    Parameter_Zeigen(*z);
+
+    if (z->sprache[0] != L'\0') LANG sprache(z->sprache);
+    if (z->hat_skript) {
+        if (!ipr->Skript_Init(z->skript, z->debug, z->web, !z->quiet, z->tracking)) return EXIT_SKRIPT;
+    } else if (z->hat_ausgabe) {
+        Konsole_Text(L"FEHLER: Es wurde eine Ausgabe definiert, aber keine Skriptdatei angegeben.\n");
+        Konsole_Text(L"\n");
+        return EXIT_OHNE_SKRIPT;
+    }
+    if (!z->quiet) {
+        if (ipr->dcl.xml)
+            Konsole_Text(L"- Syntax: XML\n");
+        else if (ipr->dcl.html)
+            Konsole_Text(L"- Syntax: HTML\n");
+        else
+            Konsole_Text(L"- Syntax: SGML\n");
+    }
+    if (int rc = Eingabe_Einordnen(*z); rc != WEITER) return rc;
+    if (int rc = Ausgabe_Einordnen(*z); rc != WEITER) return rc;
+
+    Zeige(*z, L"\n");
+    VERZLINUX suche(z->eingabe, z->rekursiv, z->sortiert);
+    if (suche.Fehler() != 0) return EXIT_SUCHE;
+
+    if (z->global) {
+        ipr->global_output = true;
+        // A failed open has printed its message; the run goes on, but its
+        // files cannot count as written.
+        if (ipr->out.OUT_Open(z->eingabe, suche.Startverzeichnis(), z->globalname, nullptr,
+                                  ipr->basic.Find_WriterEncoding(), true) == 0)
+            z->bilanz.ausgabefehler = true;
+    }
+    wchar_t datei[DATEINAME_MAX];
+    for (std::int64_t i = 1; i <= suche.Anzahl(); ++i) {
+        if (suche.RegisterRead(i, datei)) Datei_Bearbeiten(*ipr, *z, datei);
+    }
+
+    ipr->out.OUT_Close();
+    // Every file of the run went into the global output: when it cannot be
+    // completed (the writer has said why), none of them is safely written.
+    if (z->global && ipr->out.OUT_Schreibfehler()) z->bilanz.ausgabefehler = true;
+    Zeige(*z, L"\n");
+    return Lauf_Zusammenfassung(z->bilanz, z->hat_ausgabe, z->quiet);
+}
+
+int Lauf_Zusammenfassung(const Lauf_Bilanz& bilanz, bool konvertieren, bool quiet) {
+    using ll = long long;
+    const ll n = bilanz.verarbeitet, b = bilanz.bytes;
+    // A broken global output holds every file's result.
+    const ll f = bilanz.ausgabefehler ? n : bilanz.fehlerhaft;
+    if (f == 0 && !bilanz.ausgabefehler) {
+        if (quiet) return EXIT_OK;
+        if (!konvertieren && n == 1)
+            Konsole_Print(L"Insgesamt wurde %lld Datei geprüft.\n", n);
+        else if (!konvertieren)
+            Konsole_Print(L"Insgesamt wurden %lld Dateien geprüft.\n", n);
+        else if (n == 1)
+            Konsole_Print(L"Insgesamt wurden %lld Bytes in %lld Datei verarbeitet.\n", b, n);
+        else
+            Konsole_Print(L"Insgesamt wurden %lld Bytes in %lld Dateien verarbeitet.\n", b, n);
+        return EXIT_OK;
+    }
+    if (!konvertieren) {
+        if (f >= 2)
+            Konsole_Print(L"FEHLER: Insgesamt wurden %lld Dateien geprüft, wovon %lld Dateien fehlerhaft sind.\n", n, f);
+        else if (n == 1)
+            Konsole_Print(L"FEHLER: Insgesamt wurde %lld Datei geprüft, wovon %lld Datei fehlerhaft ist.\n", n, f);
+        else
+            Konsole_Print(L"FEHLER: Insgesamt wurden %lld Dateien geprüft, wovon %lld Datei fehlerhaft ist.\n", n, f);
+    } else if (n == 1) {
+        Konsole_Print(L"FEHLER: Insgesamt wurden %lld Bytes in %lld Datei fehlerhaft verarbeitet.\n", b, n);
+    } else if (f == 1) {
+        Konsole_Print(L"FEHLER: Insgesamt wurden %lld Bytes in %lld Dateien verabeitet, wovon  %lld Datei fehlerhaft "
+                      L"ist.\n",
+                      b, n, f);
+    } else {
+        Konsole_Print(L"FEHLER: Insgesamt wurden %lld Bytes in %lld Dateien verabeitet, wovon  %lld Dateien "
+                      L"fehlerhaft sind.\n",
+                      b, n, f);
+    }
+    return EXIT_DATEIFEHLER;
 }
