@@ -88,23 +88,25 @@ bool IPR::Skript_Oeffnen(const wchar_t* name, bool bytes) {
     if (!name || !*name) return false;
     // Every path buffer of the program holds 1023 characters; a longer
     // name is refused here rather than cut.
-    if (std::wcslen(name) >= DATEINAME_MAX) {
+    auto ungueltig = [name] {
         Konsole_Print(L"FEHLER: (Interpreter) Angegebener Projektname ist ungültig (%ls).\n", name);
         return false;
-    }
+    };
+    if (std::wcslen(name) >= DATEINAME_MAX) return ungueltig();
     Pfadteile teile = PfadZerlegen(name);
-    if (teile.name.empty()) {
-        Konsole_Print(L"FEHLER: (Interpreter) Angegebener Projektname ist ungültig (%ls).\n", name);
-        return false;
-    }
+    if (teile.name.empty()) return ungueltig();
     if (teile.erweiterung.empty()) teile.erweiterung = L"xb";
     std::wstring pfad = PfadZusammensetzen(teile);
     std::wstring voll;
     if (!pfad.empty() && pfad[0] == L'/') {
         voll = pfad;
-    } else if (!VollerPfad(voll, pfad.c_str())) {
+    } else if (Arbeitsverzeichnis().empty()) {
         return false;
+    } else if (!VollerPfad(voll, pfad.c_str())) {
+        // The name with its extension or its directory no longer fits.
+        return ungueltig();
     }
+    if (voll.size() >= DATEINAME_MAX) return ungueltig();
     return skript.Init(voll.c_str(), bytes) != 0;
 }
 

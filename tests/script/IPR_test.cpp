@@ -66,6 +66,11 @@ TEST_F(IPRFiles, UnusableScriptNamesFailTheActivation) {
     std::string out = Console([&] { EXPECT_FALSE(ipr.Skript_Init(lang.c_str(), false, false, true, 0)); });
     EXPECT_EQ(out, "FEHLER: (Interpreter) Angegebener Projektname ist ungültig (" + std::string(1024, 'a') +
                        ").\nFEHLER: (Interpreter) Skript konnte nicht aktiviert werden.\n");
+    // Fits as given, but not once the default extension and the working
+    // directory are added.
+    std::wstring knapp(1020, L'b');
+    out = Console([&] { EXPECT_FALSE(ipr.Skript_Oeffnen(knapp.c_str(), false)); });
+    EXPECT_EQ(out, "FEHLER: (Interpreter) Angegebener Projektname ist ungültig (" + std::string(1020, 'b') + ").\n");
     EXPECT_FALSE(ipr.Skript_Oeffnen(nullptr, false));
     EXPECT_FALSE(ipr.Skript_Oeffnen(L"", false));
     EXPECT_FALSE(ipr.Bereit());
