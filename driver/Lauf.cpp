@@ -177,6 +177,8 @@ void Datei_Bearbeiten(IPR& ipr, Lauf_Zustand& z, const wchar_t* datei) {
     if (erfolgreich) {
         if (z.tracking != 0) z.trackingname = Trackingname(cnv->Ausgabename());
         erfolgreich = cnv->Quelle_OK() != 0;
+        // A mark of another encoding than the script names is only reported.
+        if (erfolgreich) ipr.Skript_Kodierung_pruefen(cnv->Quellpfad());
         if (erfolgreich && ipr.warning_level == WARNINGS_ALL && ipr.reader_encoding == ENC_ISO_8859_1)
             erfolgreich = cnv->CheckDecCodesASCII() != 0;
         if (erfolgreich) erfolgreich = cnv->Quelle_Read() != 0;
