@@ -191,16 +191,10 @@ unsigned int BAS::document() {
 // The optional prolog (XML declaration, document type declaration) and the
 // optional <script> start tag around the script body.
 bool BAS::prolog_and_base_tag(bool* tag_read, wchar_t* tag_name) {
+    // The prolog counts when it holds an XML or a document type declaration;
+    // comments and processing instructions alone leave the names as they are.
     xml_bom();
-    bool prolog = false;
     if (xml_prolog()) {
-        prolog = true;
-    } else {
-        other_prolog();
-        if (document_type_declaration()) prolog = true;
-        other_prolog();
-    }
-    if (prolog) {
         skript_dcl.xml = 1;
         skript_dcl.sgml = 0;
         skript_dcl.html = 0;
