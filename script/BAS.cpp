@@ -5,7 +5,6 @@
 
 #include <cwchar>
 
-#include "textio/BUF.h"
 
 namespace {
 
@@ -152,7 +151,7 @@ unsigned int BAS::document() {
     if (!ok()) return 0;
 
     bool tag_read = false;
-    wchar_t tag_name[256] = L"";
+    wchar_t tag_name[SGML_NAMENSLAENGE] = L"";
     if (!prolog_and_base_tag(&tag_read, tag_name)) return 0;
 
     settings();
@@ -165,7 +164,7 @@ unsigned int BAS::document() {
     s();
 
     if (tag_read) {
-        wchar_t end_name[256] = L"";
+        wchar_t end_name[SGML_NAMENSLAENGE] = L"";
         wchar_t* at = cursor;
         if (!end_tag(end_name)) {
             parser_error(L"Element", L"Der Endtag für das Element '%ls' wurde nicht gefunden.",

@@ -229,7 +229,7 @@ private:
     bool attribute_query(unsigned int (BAS::*word)(), const wchar_t* subject);
     bool close_paren(const wchar_t* subject, const wchar_t* text);
     bool context_condition();
-    bool context_operand(const wchar_t* subject);
+    bool context_operand(const wchar_t* subject, const wchar_t* missing_separator);
     int attribute_condition();
 
     // Macros (BAS_macros.cpp).

@@ -327,34 +327,38 @@ unsigned int BAS::condition_parac() { return punct(L")") ? 1 : 0; }
 // fails leaves the cursor where it stopped and the remaining keywords are
 // tried there.
 bool BAS::context_condition() {
+    // Keywords with an element operand name the message for a missing
+    // separator; the one of IN has always carried a leading blank.
+    const wchar_t* const separator = L"Separator (' ') fehlt.";
     struct Context {
         unsigned int (BAS::*word)();
         const wchar_t* subject;
-        bool operand;
+        const wchar_t* missing_separator;  // null: no operand
     };
     static const Context words[] = {
-        {&BAS::condition_inx, L"INX", true},
-        {&BAS::condition_in, L"IN", true},
-        {&BAS::condition_notinx, L"NOTINX", true},
-        {&BAS::condition_notin, L"NOTIN", true},
-        {&BAS::condition_before, L"BEFORE", true},
-        {&BAS::condition_beforex, L"BEFOREX", true},
-        {&BAS::condition_notbefore, L"NOTBEFORE", true},
-        {&BAS::condition_notbeforex, L"NOTBEFOREX", true},
-        {&BAS::condition_after, L"AFTER", true},
-        {&BAS::condition_afterx, L"AFTERX", true},
-        {&BAS::condition_notafter, L"NOTAFTER", true},
-        {&BAS::condition_notafterx, L"NOTAFTERX", true},
-        {&BAS::condition_first, L"FIRST", false},
-        {&BAS::condition_notfirst, L"NOTFIRST", false},
-        {&BAS::condition_last, L"LAST", false},
-        {&BAS::condition_notlast, L"NOTLAST", false},
-        {&BAS::condition_toplevel, L"TOPLEVEL", false},
-        {&BAS::condition_nottoplevel, L"NOTTOPLEVEL", false},
+        {&BAS::condition_inx, L"INX", separator},
+        {&BAS::condition_in, L"IN", L" Separator (' ') fehlt."},
+        {&BAS::condition_notinx, L"NOTINX", separator},
+        {&BAS::condition_notin, L"NOTIN", separator},
+        {&BAS::condition_before, L"BEFORE", separator},
+        {&BAS::condition_beforex, L"BEFOREX", separator},
+        {&BAS::condition_notbefore, L"NOTBEFORE", separator},
+        {&BAS::condition_notbeforex, L"NOTBEFOREX", separator},
+        {&BAS::condition_after, L"AFTER", separator},
+        {&BAS::condition_afterx, L"AFTERX", separator},
+        {&BAS::condition_notafter, L"NOTAFTER", separator},
+        {&BAS::condition_notafterx, L"NOTAFTERX", separator},
+        {&BAS::condition_first, L"FIRST", nullptr},
+        {&BAS::condition_notfirst, L"NOTFIRST", nullptr},
+        {&BAS::condition_last, L"LAST", nullptr},
+        {&BAS::condition_notlast, L"NOTLAST", nullptr},
+        {&BAS::condition_toplevel, L"TOPLEVEL", nullptr},
+        {&BAS::condition_nottoplevel, L"NOTTOPLEVEL", nullptr},
     };
     for (const Context& c : words) {
         if (!(this->*c.word)()) continue;
-        if (c.operand && !context_operand(c.subject)) continue;
+        if (c.missing_separator != nullptr && !context_operand(c.subject, c.missing_separator))
+            continue;
         if (!s()) {
             error(L"Kontextbedingung", kMissingSeparator);
             return false;
@@ -365,12 +369,10 @@ bool BAS::context_condition() {
 }
 
 // "(" element [attribute query] ")" or separator element [attribute query].
-bool BAS::context_operand(const wchar_t* subject) {
+bool BAS::context_operand(const wchar_t* subject, const wchar_t* missing_separator) {
     bool paren = condition_parao() != 0;
     if (!paren && !s()) {
-        // The message for IN has always carried a leading blank.
-        bool in = subject[0] == L'I' && subject[1] == L'N' && subject[2] == 0;
-        error(subject, in ? L" Separator (' ') fehlt." : L"Separator (' ') fehlt.");
+        error(subject, missing_separator);
         return false;
     }
     // A keyword without its element would leave a condition the conversion
