@@ -56,7 +56,7 @@ struct Lauf_Zustand {
     bool global = false;
     const wchar_t* erweiterung = nullptr;  // one output per input file
     const wchar_t* globalname = nullptr;   // one output for all files
-    std::wstring trackingname;
+    std::wstring trackingname;  // the report's name, built per file
     Lauf_Bilanz bilanz;
 };
 
@@ -257,7 +257,7 @@ int Lauf(int argc, char const** argv) {
         // A failed open has printed its message; the run goes on, but its
         // files cannot count as written.
         if (ipr->out.OUT_Open(z->eingabe, suche.Startverzeichnis(), z->globalname, nullptr,
-                                  ipr->basic.Find_WriterEncoding(), true) == 0)
+                              ipr->basic.Find_WriterEncoding(), true) == 0)
             z->bilanz.ausgabefehler = true;
     }
     wchar_t datei[DATEINAME_MAX];
