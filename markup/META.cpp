@@ -45,7 +45,7 @@ int META::Init(int capacity, DCL* declarations) {
     return 1;
 }
 
-int META::AddItem(METAtypeItems kind, wchar_t* start, wchar_t* end, int level, int value, int link) {
+int META::AddItem_am_Rand(METAtypeItems kind, wchar_t* start, wchar_t* end, int level, int value, int link) {
     if (items == nullptr || anzahl > grenze) {
         Konsole_Text(
             L"FEHLER: (Interpreter) Interner Speicherverwaltungsfehler (M0A0M). Bitte mit Beispiel an den "

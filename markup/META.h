@@ -53,7 +53,12 @@ public:
     // Empties the store and makes room for `capacity` items (0 counts as 1).
     int Init(int capacity, DCL* declarations);
     // Appends one item; its number, or 0 when the store cannot take it.
-    int AddItem(METAtypeItems kind, wchar_t* start, wchar_t* end, int level, int value, int link);
+    int AddItem(METAtypeItems kind, wchar_t* start, wchar_t* end, int level, int value, int link) {
+        if (items == nullptr || anzahl >= grenze) return AddItem_am_Rand(kind, start, end, level, value, link);
+        items[anzahl] = metaitem{kind, start, end, level, value, link, 0};
+        ++hinzugefuegt;
+        return ++anzahl;
+    }
     // Marks the item at position i deleted; the record, or null outside the store.
     metaitem* delete_item(int i);
 
@@ -88,6 +93,9 @@ private:
     bool hat_bit(int i, std::int32_t bit) const { return gueltig(i) && (items[i].kind & bit) != 0; }
     bool ist_art(int i, METAtypeItems art) const { return gueltig(i) && items[i].kind == art; }
     bool wachsen(int neue_grenze);
+    // AddItem for the last free record, where the store grows, and for
+    // stores that cannot take more.
+    int AddItem_am_Rand(METAtypeItems kind, wchar_t* start, wchar_t* end, int level, int value, int link);
 
     metaitem* items = nullptr;     // grenze + 1 records
     std::int32_t anzahl = 0;       // items in the store

@@ -32,7 +32,6 @@ constexpr Klassentabelle baue_klassen(bool xml) {
         if (c == ' ' || c == '\r' || c == '\n' || c == '\t') f |= SGML::K_LEERRAUM;
         if (ziffer) f |= SGML::K_ZIFFER;
         if (ziffer || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f')) f |= SGML::K_HEXZIFFER;
-        if (c == '<' || c == '&' || c == '>' || c == 0) f |= SGML::K_DATENENDE;
         t.k[c] = f;
     }
     return t;
@@ -119,20 +118,6 @@ int SGML::AddInstanz(std::ptrdiff_t n) {
     return 1;
 }
 
-int SGML::IstToken(const wchar_t* t) const {
-    if (t == nullptr || cursor == nullptr) return 0;
-    // The 0 at the end of the text never matches, so this stops there.
-    const wchar_t* p = cursor;
-    for (; *t != 0; ++t, ++p)
-        if (p >= end || *p != *t) return 0;
-    return 1;
-}
-
-int SGML::Token(const wchar_t* t) {
-    if (!IstToken(t)) return 0;
-    cursor += std::wcslen(t);
-    return 1;
-}
 
 int SGML::TokenSeq(const wchar_t* a, const wchar_t* b) {
     wchar_t* p = cursor;
@@ -385,12 +370,11 @@ int SGML::ersetzbare_daten(const wchar_t* terminator, bool rcdata) {
 }
 
 int SGML::character_data(const wchar_t* terminator) {
-    const unsigned char* k = klassen();
     wchar_t* anfang = cursor;
     wchar_t* p = cursor;
     if (terminator == nullptr) {
         for (;;) {
-            while (!(klasse(k, *p) & K_DATENENDE)) ++p;
+            while (!datenende(*p)) ++p;
             if (*p == 0) {
                 if (p < end) {  // a 0 inside the text (a closed INCLUDE section)
                     ++p;
@@ -419,7 +403,7 @@ int SGML::character_data(const wchar_t* terminator) {
 
     const wchar_t schluss = terminator[0];
     for (;;) {
-        while (!(klasse(k, *p) & K_DATENENDE) && *p != schluss) ++p;
+        while (!datenende(*p) && *p != schluss) ++p;
         const wchar_t c = *p;
         if (c == schluss && c != 0) {
             cursor = p;

@@ -47,7 +47,6 @@ public:
         K_LEERRAUM = 4,
         K_ZIFFER = 8,
         K_HEXZIFFER = 16,
-        K_DATENENDE = 32,  // "<", "&", ">" and the 0 character end a data run
     };
 
     SGML(BUF* buffer, DCL* declarations);
@@ -161,9 +160,14 @@ public:
     int NextInstanz();
     int AddInstanz(std::ptrdiff_t n);
     // Consumes t when it stands exactly at the cursor.
-    int Token(const wchar_t* t);
+    int Token(const wchar_t* t) {
+        const wchar_t* e = passt(t);
+        if (e == nullptr) return 0;
+        cursor = const_cast<wchar_t*>(e);
+        return 1;
+    }
     // Tests for t at the cursor without consuming it.
-    int IstToken(const wchar_t* t) const;
+    int IstToken(const wchar_t* t) const { return passt(t) != nullptr; }
     // Consumes a directly followed by b, or nothing.
     int TokenSeq(const wchar_t* a, const wchar_t* b);
     // Overwrites t at the cursor with 0 characters and moves past it.
@@ -187,6 +191,20 @@ public:
     void SetStrict(bool wert) { strict = wert; }
 
 protected:
+    // Where t ends when it stands at the cursor, else null. The 0 at the
+    // end of the text never matches, so this never reads past it.
+    const wchar_t* passt(const wchar_t* t) const {
+        if (t == nullptr || cursor == nullptr) return nullptr;
+        const wchar_t* p = cursor;
+        for (; *t != 0; ++t, ++p)
+            if (p >= end || *p != *t) return nullptr;
+        return p;
+    }
+    // "<", "&", ">" and the 0 character end a run of data.
+    static bool datenende(wchar_t c) {
+        constexpr std::uint64_t stopp = (1ull << '<') | (1ull << '&') | (1ull << '>') | 1ull;
+        return static_cast<std::uint32_t>(c) < 64 && ((stopp >> c) & 1) != 0;
+    }
     // The class table of the syntax in force (XML or SGML/HTML); the script
     // parser may switch its declarations while it reads.
     const unsigned char* klassen() const;
