@@ -212,7 +212,6 @@ protected:
         return static_cast<std::uint32_t>(c) < 256 ? tabelle[static_cast<std::uint32_t>(c)] : 0;
     }
     bool ist(unsigned char flags) const { return (klasse(klassen(), *cursor) & flags) != 0; }
-    bool am_ende() const { return cursor >= end; }
     // Short forms for the reports of the document parser.
     void fehler(const wchar_t* label, const wchar_t* vorlage, const wchar_t* position,
                 const wchar_t* argument = nullptr) {
