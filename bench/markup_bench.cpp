@@ -57,6 +57,8 @@ const std::string& Dokument() {
         }
         s = "</buch>\n";
         std::fwrite(s.data(), 1, s.size(), f);
+        std::fflush(f);
+        fsync(fileno(f));
         std::fclose(f);
         static std::string entfernen = vorlage;
         std::atexit([] { std::remove(entfernen.c_str()); });
@@ -79,15 +81,20 @@ long SpitzeKB() {
 }
 
 // What a check run does with one file: read, decode, parse, terminate names.
+void Pruefen(const std::wstring& name, benchmark::State& state) {
+    CNV cnv;
+    cnv.quelle.Init(name.c_str(), false);
+    if (!cnv.quelle.OK() || !cnv.Quelle_Read()) state.SkipWithError("document not accepted");
+}
+
 void BM_PruefenDatei(benchmark::State& state) {
     std::setlocale(LC_ALL, "C.UTF-8");
     const std::wstring name = Breit(Dokument());
     const std::uint64_t bytes = Dateigroesse();
-    for (auto _ : state) {
-        CNV cnv;
-        cnv.quelle.Init(name.c_str(), false);
-        if (!cnv.quelle.OK() || !cnv.Quelle_Read()) state.SkipWithError("document not accepted");
-    }
+    // Once untimed: right after the file was written the kernel is still
+    // busy with its page cache, which is no cost of the check.
+    Pruefen(name, state);
+    for (auto _ : state) Pruefen(name, state);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
     state.counters["spitze_bytes_je_byte"] = static_cast<double>(SpitzeKB()) * 1024.0 / static_cast<double>(bytes);
 }

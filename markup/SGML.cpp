@@ -8,6 +8,9 @@
 #ifdef __linux__
 #include <pthread.h>
 #endif
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "textio/BUF.h"
 
@@ -51,6 +54,29 @@ const wchar_t* const TEXT_LT =
 const wchar_t* const TEXT_GT =
     L"Unzulässiges Zeichen gefunden (>). Bitte verwenden Sie die Entität &gt; für das >-Zeichen.";
 const wchar_t* const TEXT_AMP = L"Unzulässiges Zeichen gefunden (&).";
+
+// The first character at or after p that may end a run of data ("<", "&",
+// ">" or a 0), looking at four characters at a time while they lie before
+// the end. Data runs are most of a document, so this is its hottest loop.
+const wchar_t* datenlauf(const wchar_t* p, const wchar_t* end) {
+#if defined(__SSE2__) && __WCHAR_MAX__ > 0xFFFF
+    const __m128i lt = _mm_set1_epi32(L'<');
+    const __m128i amp = _mm_set1_epi32(L'&');
+    const __m128i gt = _mm_set1_epi32(L'>');
+    const __m128i null = _mm_setzero_si128();
+    while (end - p >= 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i treffer = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi32(v, lt), _mm_cmpeq_epi32(v, amp)),
+                                             _mm_or_si128(_mm_cmpeq_epi32(v, gt), _mm_cmpeq_epi32(v, null)));
+        const int maske = _mm_movemask_epi8(treffer);
+        if (maske != 0) return p + __builtin_ctz(static_cast<unsigned>(maske)) / 4;
+        p += 4;
+    }
+#endif
+    (void)end;
+    while (!SGML_datenende(*p)) ++p;
+    return p;
+}
 
 }  // namespace
 
@@ -280,10 +306,13 @@ int SGML::end_tag(wchar_t* out) {
 
 int SGML::content() {
     while (!abgebrochen) {
-        if (element(nullptr, false)) continue;
+        // Elements and other content begin with "<"; elsewhere they need
+        // not be tried.
+        const bool markup = *cursor == L'<';
+        if (markup && element(nullptr, false)) continue;
         if (abgebrochen) break;
         if (element_data()) continue;
-        if (other_content()) continue;
+        if (markup && other_content()) continue;
         break;
     }
     return 1;
@@ -343,28 +372,22 @@ int SGML::ersetzbare_daten(const wchar_t* terminator, bool rcdata) {
     int etwas = 0;
     for (;;) {
         while (rcdata ? character_rcdata(terminator) : character_data(terminator)) etwas = 1;
+        // Every reference begins with "&".
+        if (*cursor != L'&') break;
         wchar_t* vorher = cursor;
-        if (hex_character_reference(nullptr) || named_character_reference(nullptr) ||
-            numeric_character_reference(nullptr) || general_entity_reference()) {
-            etwas = 1;
-            continue;
+        const int referenz = hex_character_reference(nullptr) || named_character_reference(nullptr) ||
+                             numeric_character_reference(nullptr) || general_entity_reference();
+        etwas = 1;
+        // After a reference, or a faulty one that has been reported, the
+        // data goes on behind it.
+        if (referenz || cursor != vorher) continue;
+        // A lone "&".
+        ++cursor;
+        if (strict) {
+            fehler(nullptr, TEXT_AMP, cursor);
+            break;
         }
-        // A faulty reference has been reported; the data goes on behind it.
-        if (cursor != vorher) {
-            etwas = 1;
-            continue;
-        }
-        if (*cursor == L'&' && cursor < end) {
-            ++cursor;
-            etwas = 1;
-            if (strict) {
-                fehler(nullptr, TEXT_AMP, cursor);
-                break;
-            }
-            warnung(nullptr, TEXT_AMP, cursor);
-            continue;
-        }
-        break;
+        warnung(nullptr, TEXT_AMP, cursor);
     }
     return etwas;
 }
@@ -374,7 +397,7 @@ int SGML::character_data(const wchar_t* terminator) {
     wchar_t* p = cursor;
     if (terminator == nullptr) {
         for (;;) {
-            while (!datenende(*p)) ++p;
+            p = const_cast<wchar_t*>(datenlauf(p, end));
             if (*p == 0) {
                 if (p < end) {  // a 0 inside the text (a closed INCLUDE section)
                     ++p;
@@ -403,7 +426,7 @@ int SGML::character_data(const wchar_t* terminator) {
 
     const wchar_t schluss = terminator[0];
     for (;;) {
-        while (!datenende(*p) && *p != schluss) ++p;
+        while (!SGML_datenende(*p) && *p != schluss) ++p;
         const wchar_t c = *p;
         if (c == schluss && c != 0) {
             cursor = p;

@@ -16,6 +16,12 @@
 
 class BUF;
 
+// "<", "&", ">" and the 0 character end a run of data.
+inline bool SGML_datenende(wchar_t c) {
+    constexpr std::uint64_t stopp = (1ull << '<') | (1ull << '&') | (1ull << '>') | 1ull;
+    return static_cast<std::uint32_t>(c) < 64 && ((stopp >> c) & 1) != 0;
+}
+
 // Capacity of every name buffer: 255 characters and the terminator.
 constexpr int SGML_NAMENSLAENGE = 256;
 // Longest attribute value literal, in characters.
@@ -199,11 +205,6 @@ protected:
         for (; *t != 0; ++t, ++p)
             if (p >= end || *p != *t) return nullptr;
         return p;
-    }
-    // "<", "&", ">" and the 0 character end a run of data.
-    static bool datenende(wchar_t c) {
-        constexpr std::uint64_t stopp = (1ull << '<') | (1ull << '&') | (1ull << '>') | 1ull;
-        return static_cast<std::uint32_t>(c) < 64 && ((stopp >> c) & 1) != 0;
     }
     // The class table of the syntax in force (XML or SGML/HTML); the script
     // parser may switch its declarations while it reads.
