@@ -43,9 +43,6 @@ constexpr Klassentabelle baue_klassen(bool xml) {
 constexpr Klassentabelle XML_KLASSEN = baue_klassen(true);
 constexpr Klassentabelle SGML_KLASSEN = baue_klassen(false);
 
-// Parsers built without declarations read XML.
-DCL standard_dcl;
-
 // Stack kept free below the deepest element for reporting and unwinding.
 constexpr std::uintptr_t STAPEL_RESERVE = 512 * 1024;
 
@@ -80,7 +77,7 @@ const wchar_t* datenlauf(const wchar_t* p, const wchar_t* end) {
 
 }  // namespace
 
-SGML::SGML(BUF* buffer, DCL* declarations) : buf(buffer), dcl(declarations ? declarations : &standard_dcl) {
+SGML::SGML(BUF* buffer, DCL* declarations) : buf(buffer), dcl(declarations ? declarations : &eigene_dcl) {
     if (buf != nullptr && buf->text != nullptr) {
         buf->Reset();
         cursor = buf->cursor;

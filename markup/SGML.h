@@ -259,6 +259,8 @@ protected:
     // Where a strict ">" in content was reported, so that the enclosing
     // elements, which look at the same ">", do not report it again.
     const wchar_t* gt_gemeldet = nullptr;
+    // Used when the parser is built without declarations: XML.
+    DCL eigene_dcl;
     // Lowest usable stack address of this thread (0: unknown).
     std::uintptr_t stapel_grenze = 0;
 };
