@@ -103,38 +103,9 @@ unsigned int BAS::file_warnings_type() {
 unsigned int BAS::file_reader_encoding_type() { return encoding_name(L"READERENCODING"); }
 unsigned int BAS::file_writer_encoding_type() { return encoding_name(L"WRITERENCODING"); }
 
-// The longer BIN names come before "BIN": "-" does not end a keyword, so
-// "BIN" would otherwise take the head of "BIN-16".
 unsigned int BAS::encoding_name(const wchar_t* subject) {
-    static const Word names[] = {
-        {L"AUTO", ENC_AUTO},
-        {L"ISO-8859-1", ENC_ISO_8859_1},
-        {L"ASCII", ENC_ISO_8859_1},
-        {L"US-ASCII", ENC_ISO_8859_1},
-        {L"UTF-8", ENC_UTF8},
-        {L"UTF-16", ENC_UTF16LE},
-        {L"UTF-16LE", ENC_UTF16LE},
-        {L"UTF-16BE", ENC_UTF16BE},
-        {L"UTF-32", ENC_UTF32LE},
-        {L"UTF-32LE", ENC_UTF32LE},
-        {L"UTF-32BE", ENC_UTF32BE},
-        {L"BIN-16", ENC_BIN16LE},
-        {L"BIN-16LE", ENC_BIN16LE},
-        {L"BIN-16BE", ENC_BIN16BE},
-        {L"BIN-32", ENC_BIN32LE},
-        {L"BIN-32LE", ENC_BIN32LE},
-        {L"BIN-32BE", ENC_BIN32BE},
-        {L"BIN", ENC_BIN},
-        {L"ISO-10646-UCS-2", ENC_UCS2LE},
-        {L"UCS-2", ENC_UCS2LE},
-        {L"UCS-2LE", ENC_UCS2LE},
-        {L"UCS-2BE", ENC_UCS2BE},
-        {L"ISO-10646-UCS-4", ENC_UCS4LE},
-        {L"UCS-4", ENC_UCS4LE},
-        {L"UCS-4LE", ENC_UCS4LE},
-        {L"UCS-4BE", ENC_UCS4BE},
-    };
-    if (unsigned int v = word_of(names, sizeof names / sizeof names[0])) return v;
+    for (std::size_t i = 0; i < ENCODING_Skriptnamen_Anzahl; ++i)
+        if (keyword(ENCODING_Skriptnamen[i].name)) return ENCODING_Skriptnamen[i].encoding;
 
     static const wchar_t* const rejected[] = {L"ISO-2022-JP", L"Shift_JIS", L"EUC-JP"};
     for (const wchar_t* r : rejected) {

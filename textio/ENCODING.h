@@ -36,6 +36,8 @@ struct ENCODINGname {
 
 // The names a script may give READERENCODING and WRITERENCODING, in the
 // order the script parser tries them. Script names are case-sensitive.
+// "BIN" comes after the longer BIN names: "-" does not end a keyword, so
+// "BIN" would otherwise take the head of "BIN-16".
 extern const ENCODINGname ENCODING_Skriptnamen[];
 extern const std::size_t ENCODING_Skriptnamen_Anzahl;
 
