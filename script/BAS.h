@@ -235,6 +235,7 @@ private:
     // Macros (BAS_macros.cpp).
     bool macro_term();
     bool chr_macro();
+    bool bracketed_attribute(const wchar_t* subject, const wchar_t* summary);
     bool attribute_path();
     bool value_macro(unsigned int (BAS::*word)(), const wchar_t* subject);
     bool count_macro();

@@ -92,20 +92,24 @@ bool BAS::chr_macro() {
 
 // [element][attribute]; the messages end in a line feed of their own.
 bool BAS::attribute_path() {
-    const wchar_t* const invalid = L"Attribut Path ungültig.\n";
     element_name();
+    return bracketed_attribute(nullptr, L"Attribut Path ungültig.\n");
+}
+
+// "[" attribute name "]"; every fault is followed by the caller's summary.
+bool BAS::bracketed_attribute(const wchar_t* subject, const wchar_t* summary) {
     if (!punct(L"[")) {
-        error(nullptr, invalid);
+        error(subject, summary);
         return false;
     }
     if (!attribute_name()) {
         error(nullptr, L"Attributname erwartet.\n");
-        error(nullptr, invalid);
+        error(subject, summary);
         return false;
     }
     if (!punct(L"]")) {
         error(nullptr, L"Attributende (]) erwartet.\n");
-        error(nullptr, invalid);
+        error(subject, summary);
         return false;
     }
     return true;
@@ -248,20 +252,7 @@ bool BAS::file_macro() {
         error(subject, L"Parameter-Beginn ('(') erwartet.");
         return false;
     }
-    if (!punct(L"[")) {
-        error(subject, missing_name);
-        return false;
-    }
-    if (!attribute_name()) {
-        error(nullptr, L"Attributname erwartet.\n");
-        error(subject, missing_name);
-        return false;
-    }
-    if (!punct(L"]")) {
-        error(nullptr, L"Attributende (]) erwartet.\n");
-        error(subject, missing_name);
-        return false;
-    }
+    if (!bracketed_attribute(subject, missing_name)) return false;
     if (punct(L",") && !makro_literal()) {
         error(subject, L"Dateierweiterung ('...') erwartet.");
         return false;
