@@ -69,10 +69,11 @@ int CNV::CheckDecCodesASCII() {
     return ergebnis;
 }
 
-int CNV::Quelle_Convert() {
-    Konsole_Text(L"FEHLER: (Intern) Die Konvertierung ist in dieser Version noch nicht verfügbar.\n");
-    return 0;
-}
+// Every piece of output goes through these three, so that the tracking
+// engine can copy it into its target record.
+int CNV::AusgabeWrite(const wchar_t* text) { return ausgabe_in_gebrauch->OUT_Write_String(text); }
+int CNV::AusgabeWrite(wchar_t c) { return ausgabe_in_gebrauch->OUT_Write_Char(c); }
+int CNV::AusgabeWrite(unsigned int code) { return ausgabe_in_gebrauch->OUT_Write_Int(code); }
 
 int CNV::AusgabeAbschluss(bool erfolgreich) {
     if (ausgabe_in_gebrauch != &ausgabe) {

@@ -5,6 +5,11 @@
 // destroys it. It owns the document's buffer and its own per-file writer;
 // the script, its buffer, the declaration record and the global writer
 // belong to the interpreter and are only pointed to.
+//
+// Every conversion step that the engine takes on itself is a virtual
+// operation, called through the virtual table, so that the tracking engine
+// (a subclass) sees each of them. The order of the virtual operations below
+// is the slot order and must not change.
 #include <cstdint>
 
 #include "markup/META.h"
@@ -14,19 +19,106 @@
 class BASIC;
 class DCL;
 class IPR;
+class TRACK;
+
+// Content model of a conversion: how an element's content is written.
+// FULL, ALTFULL and ASCFULL convert nested elements by their own rules.
+enum DATAtypeItems : std::int32_t {
+    DATA_NONE = 0,
+    DATA_FULL = 1,
+    DATA_DATA = 2,
+    DATA_ALT = 3,
+    DATA_ALTFULL = 4,
+    DATA_ASC = 5,
+    DATA_ASCFULL = 6,
+    DATA_DROP = 7,
+};
+
+// Walk mode: the normal walk, the walk of a COPY (and the first pass of
+// CUT), the walk of a DEL (and the second pass of CUT) that deletes.
+enum PARSERtypeItems : std::int32_t {
+    PARSER_CONVERT = 0,
+    PARSER_COPY = 1,
+    PARSER_DELETE = 2,
+};
+
+inline bool Ist_Vollmodell(DATAtypeItems m) { return m == DATA_FULL || m == DATA_ALTFULL || m == DATA_ASCFULL; }
+
+// What FIND and COPY, CUT and DEL search for, as read from the script items
+// after their keyword: an element name (or none: the focus itself), an
+// attribute condition, context conditions (IN, NOTIN, INX, NOTINX), the
+// search range and the count.
+struct CNV_Suche {
+    int name = -1;           // script item of the element name; -1: none
+    int attribut = -1;       // first script item of the attribute condition; -1: none
+    int kontext = -1;        // first script item of the context conditions; -1: none
+    int kontext_ende = -1;   // one past the last of them
+    int bereich = 8;         // DOC 2, PARENT 4, CHILD 6, CONTENT 8
+    int anzahl = 2;          // ONE 1, ALL 2
+};
 
 class CNV {
 public:
     CNV();
-    virtual ~CNV();
     CNV(const CNV&) = delete;
     CNV& operator=(const CNV&) = delete;
 
-    // Takes the script, its buffer, the declaration record and the global
-    // writer from the interpreter; chooses the writer in use and, with web
-    // output, lets both buffers copy their messages into it.
+    // ---- Virtual operations, in slot order -------------------------------
+    virtual int Convert_makro_cdata_value(int* rule, int item);
+    virtual int Convert_branch_set(int* rule, int* item, DATAtypeItems* model, int start, const wchar_t* copyname,
+                                   int depth);
+    virtual int Convert_makro_literal(int* rule, int item);
+    virtual int Convert_rules(int* rule, int item, const wchar_t* copyname, int depth);
+    virtual int Convert_makro_chr(int* rule, int item);
+    virtual int Convert_Entity(int* rule, int item);
+    virtual int Convert_Element(int* item, DATAtypeItems model, PARSERtypeItems mode, const wchar_t* copyname,
+                                int depth, bool rules);
+    virtual int Convert_Attribute_Daten(int rule, int* item, DATAtypeItems model);
+    virtual int Convert_makro_copy_cut_del(int* rule, int item, PARSERtypeItems mode, const wchar_t* copyname,
+                                           int depth, const wchar_t* keyword);
+    virtual int Convert_makro_file(int* rule, int item);
+    virtual int Convert_makro_implied(int* rule, int item);
+    virtual int Convert_makro_value(int* rule, int item);
+    virtual int Convert_makro_token(int* rule, int item);
+    virtual int Convert_makro_count(int* rule, int item);
+    virtual int Convert_all_rules(int* rule, int* item, DATAtypeItems* model, int start, const wchar_t* copyname,
+                                  int depth);
+    virtual int Check_attribute(int* rule, int* focus, int* other, int implied);
+    virtual int Check_content(int* rule, int* focus);
+    virtual int Check_sub(int* rule, const wchar_t* copyname, const wchar_t* keyword);
+    virtual int Check_toplevel(int* rule, int item, const wchar_t* keyword);
+    virtual int Check_before(int* rule, int* focus, const wchar_t* keyword);
+    virtual int Check_beforex(int* rule, int* focus, const wchar_t* keyword);
+    virtual int Check_after(int* rule, int* focus, const wchar_t* keyword);
+    virtual int Check_afterx(int* rule, int* focus, const wchar_t* keyword);
+    virtual int Check_first(int* rule, int* focus, const wchar_t* keyword);
+    virtual int Check_last(int* rule, int* focus, const wchar_t* keyword);
+    virtual int Check_in(int* rule, int* focus, const wchar_t* keyword);
+    virtual int Check_inx(int* rule, int* focus, const wchar_t* keyword);
+    virtual int Check_find(int* rule, int focus, const wchar_t* keyword);
+    virtual int Check_empty(int* rule, int* focus);
+    virtual int Check_condition(int* rule, int* item, int start, const wchar_t* copyname);
+    virtual int Check_context(int* rule, int* item);
+    virtual int Convert_starttag(int* rule, int item, PARSERtypeItems mode, DATAtypeItems* model,
+                                 const wchar_t* copyname, int depth, bool rules);
+    virtual int Convert_emptytag(int* rule, int item, PARSERtypeItems mode, DATAtypeItems* model,
+                                 const wchar_t* copyname, int depth, bool rules);
+    virtual int Convert_endtag(int* rule, int item, PARSERtypeItems mode, const DATAtypeItems* model,
+                               const wchar_t* copyname, int depth, bool rules);
+    virtual int Convert_data(int rule, int item, PARSERtypeItems mode, DATAtypeItems model);
+    virtual int Write_stag(int item);
+    virtual int Write_etag(int item);
+    virtual int AusgabeWrite(const wchar_t* text);
+    virtual int AusgabeWrite(wchar_t c);
+    virtual int AusgabeWrite(unsigned int code);
+    // Takes the script, its buffer, the declaration record, the tracking
+    // records and the global writer from the interpreter; chooses the writer
+    // in use and, with web output, lets both buffers copy their messages
+    // into it.
     virtual int Interpreter_Initialisierung(IPR* ipr);
+    virtual ~CNV();
 
+    // ---- Life cycle, called by the driver --------------------------------
     // Reads the input file (`bytes` forces single bytes) and, without a
     // global output, opens the per-file output in the script's writer
     // encoding (for AUTO the one the input was decoded as). An output that
@@ -39,8 +131,7 @@ public:
     int CheckDecCodesASCII();
     // Parses the input into the item store; 0 when the document is faulty.
     int Quelle_Read();
-    // Converts the parsed document. The engine does not exist yet: reports
-    // so and fails, so that no run claims a conversion it did not make.
+    // Converts the parsed document into the writer in use; 0 on failure.
     int Quelle_Convert();
     // Called once per file after success or failure was decided: closes the
     // per-file output; an output standing in for its input replaces it only
@@ -52,7 +143,47 @@ public:
     std::uint64_t Quelllaenge() const { return quelle.length; }
     const wchar_t* Ausgabename() const { return ausgabe_in_gebrauch->ausgabename; }
 
-    // Members, in the documented order.
+    // ---- Walk helpers (not virtual) ---------------------------------------
+    int Convert_gref(int rule, int item, PARSERtypeItems mode, DATAtypeItems model);
+    int Convert_cref(int rule, int item, PARSERtypeItems mode, DATAtypeItems model);
+    int Convert_nref(int rule, int item, PARSERtypeItems mode, DATAtypeItems model);
+    int Write_data(int item);
+    int Write_gref(int item);
+    int Write_cref(int item);
+    int Write_nref(int item);
+    int Delete_stag(int item);
+    int Delete_etag(int item);
+    int Delete_data(int item);
+    int Delete_gref(int item);
+    int Delete_cref(int item);
+    int Delete_nref(int item);
+
+    // ---- Conditions: search shared by FIND and COPY, CUT, DEL -------------
+    // Reads a search context from the rule position (left after it); 0 with
+    // the script message when it is malformed.
+    int Suche_Lesen(int* rule, CNV_Suche* suche, const wchar_t* keyword);
+    // The next candidate of the search from the focus element: `cursor`
+    // starts at -1 and is moved on by each call. The index of the next
+    // start tag that passes the attribute and context conditions, or -1
+    // when the range is exhausted.
+    int Suche_Naechster(const CNV_Suche& suche, int focus, int* cursor);
+    // Numbers with units, as the comparisons read them: true when the text
+    // is a number; `wert` receives it, `einheit` (31 characters) its unit.
+    bool Numerischer_Wert(const wchar_t* text, double* wert, wchar_t* einheit);
+
+    // ---- Macros and values -------------------------------------------------
+    // Applies the format to the value into `out` (which may be the value's
+    // own buffer); false after the script message with the label.
+    bool Berechne_Wert(wchar_t* value, wchar_t* out, unsigned long capacity, const wchar_t* format,
+                       double reference, const wchar_t* label);
+
+    // ---- Tracking helpers -------------------------------------------------
+    void Aktion_Tracken(int q, int s, int z, const wchar_t* text);
+    void Ziel_Tracken_Beginn(int n);
+    void Ziel_Tracken_Ende();
+    void Quelle_in_TRACK_Einlesen();
+
+    // ---- Members, in the documented order ---------------------------------
     BUF quelle;                            // the input document
     META meta;                             // the parsed document's items
     OUT ausgabe;                           // the per-file writer
@@ -60,7 +191,26 @@ public:
     BASIC* basic = nullptr;                // the compiled script
     DCL* dcl = nullptr;                    // names are compared by its rule
     OUT* ausgabe_in_gebrauch = &ausgabe;   // global writer when open, else the own one
+    TRACK* track_quelle = nullptr;         // tracking records of the interpreter
+    TRACK* track_aktionen = nullptr;
+    TRACK* track_ziel = nullptr;
     bool globale_ausgabe = false;          // the run writes one global output
+    std::int32_t track_zaehler = 0;
     std::int32_t undeklariert = 0;         // undeclared names met while converting
     bool tracking = false;
+
+    // ---- Per-conversion state of the areas ---------------------------------
+    // Each area keeps what it needs to stay linear on large documents
+    // (indexes, memoised counts) in its own block below.
+
+    // Walk and rules.
+
+    // Conditions.
+
+    // Macros.
 };
+
+// Reads a decimal number (a full stop or comma as decimal separator, an
+// optional sign and exponent) whatever the process locale says; values
+// beyond the float range are clamped with a console message.
+double unicode_wtof(const wchar_t* text);

@@ -15,6 +15,9 @@ int CNV::Quelle_Read() {
     {
         SGMLR reader(&quelle, basic, &meta, deklarationen);
         if (reader.ok() && reader.document()) {
+            // The source record needs the text before the terminators below
+            // overwrite the character after each item.
+            if (tracking) Quelle_in_TRACK_Einlesen();
             // Every item's text becomes a string of its own; positions of
             // later messages are then only approximate.
             reader.Namen_Abschliessen();

@@ -88,6 +88,41 @@ public:
     // For the start tag at position i: whether "/>" closed it.
     bool IPR_is_XML_Empty_Element(int i) const;
 
+    // ---- Context queries of the conversion --------------------------------
+    // Implemented with the conversion engine (convert/META_Abfragen.cpp and
+    // convert/META_Zaehler.cpp). `int*` arguments are item positions that
+    // move to the item found when the answer is true.
+    bool IPR_if_in(int* item, const wchar_t* name);
+    bool IPR_if_inx(int* item, const wchar_t* name);
+    bool IPR_if_before(int* item, const wchar_t* name);
+    bool IPR_if_beforex(int* item, const wchar_t* name);
+    bool IPR_if_after(int* item, const wchar_t* name);
+    bool IPR_if_afterx(int* item, const wchar_t* name);
+    bool IPR_if_first(int item);
+    bool IPR_if_last(int item);
+    bool IPR_if_empty(int item);
+    bool IPR_if_element(int item, const wchar_t* name);
+    bool IPR_find_starttag(int* item);
+    bool IPR_find_context_element(int* item);
+    bool IPR_find_starttag_context(int* item, const wchar_t* name);
+    bool IPR_find_attrname(int* item, const wchar_t* name);
+    bool IPR_find_subelement(int* item, int level, const wchar_t* name);
+    bool IPR_find_childelement(int* item, int level, const wchar_t* name);
+    bool IPR_find_parentelement(int* item, int level, const wchar_t* name);
+    bool IPR_find_element(int* item, const wchar_t* name);
+    bool IPR_find_entity(int* item, const wchar_t* name);
+    // The value of an attribute from its first value piece; false (after
+    // the console message) when it does not fit the capacity.
+    bool Read_attribute_value(int first, wchar_t* out, int capacity, int refs_as_text);
+    // The text content of the element whose start tag is given.
+    bool Read_content_value(int start, wchar_t* out, int capacity, int tags_as_spaces, int refs_as_text);
+    // Counters of COUNT: the item itself or its nearest ancestor of that
+    // name (as INX, the item included); its position among the elements of
+    // its name under the same parent, or in the whole document.
+    bool IPR_if_ine(int* item, const wchar_t* name);
+    int IPR_count(int item);
+    int IPR_count_doc(int item);
+
 private:
     bool gueltig(int i) const { return i >= 0 && i < anzahl; }
     bool hat_bit(int i, std::int32_t bit) const { return gueltig(i) && (items[i].kind & bit) != 0; }
