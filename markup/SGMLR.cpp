@@ -265,3 +265,8 @@ int SGMLR::zahlenwert(const wchar_t* a, const wchar_t* e, bool hex) {
     }
     return static_cast<int>(wert);
 }
+
+int SGMLR::Namen_Abschliessen() {
+    for (int i = 0; i < zeiger.Index(); ++i) buf->Zeilenende_retten(zeiger.Eintrag(i));
+    return zeiger.Clear();
+}

@@ -42,7 +42,7 @@ public:
 
     // Writes a terminator behind every recorded text, so that each item's
     // text reads as a string of its own. Changes the buffer's text.
-    int Namen_Abschliessen() { return zeiger.Clear(); }
+    int Namen_Abschliessen();
 
 private:
     enum Kontext { KEIN, INHALT, ENTITAET, ATTRIBUTWERT };

@@ -23,7 +23,10 @@ BASR::BASR(BUF* buffer, BASIC* script, bool debug_flag) : BAS(buffer), basic(scr
 
 BASR::~BASR() = default;
 
-int BASR::Texte_abschliessen() { return strings.Clear(); }
+int BASR::Texte_abschliessen() {
+    for (int i = 0; i < strings.Index(); ++i) buf->Zeilenende_retten(strings.Eintrag(i));
+    return strings.Clear();
+}
 
 void BASR::Eintragen(BASICtypeItems kind, wchar_t* begin, wchar_t* end, unsigned merkmale, std::uint32_t value) {
     if (!basic->AddItem(kind, begin, end, (merkmale & EBENE) ? depth : 0, value)) return;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "textio/ENCODING.h"
 
@@ -57,6 +58,10 @@ public:
     int PosMeldung(wchar_t* out, unsigned long capacity, const wchar_t* position);
     // Sets (or clears with null) the writer that messages are copied into.
     int InitFehlerausgabe(OUT* sink);
+    // Called for each character that a terminator is about to overwrite:
+    // a line feed among them is remembered, so that position lines still
+    // count it as the line end it was.
+    void Zeilenende_retten(const wchar_t* stelle);
 
     // Fields, in the documented order.
     bool exakt = false;             // positions are exact, not approximate
@@ -92,6 +97,9 @@ private:
     // Where the last position line was found, so that a run of messages in
     // document order costs one walk over the text, not one per message.
     const wchar_t* pos_zeiger_ = nullptr;
+    // Line feeds overwritten by terminators, sorted when first needed.
+    std::vector<const wchar_t*> zeilenenden_;
+    bool zeilenenden_sortiert_ = true;
     long long pos_zeile_ = 1;
     long long pos_zeichen_ = 1;
 };

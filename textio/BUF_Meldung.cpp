@@ -1,5 +1,6 @@
 // Messages about a place in a file: composed here for the console and,
 // with web output, as HTML fragments for the output file.
+#include <algorithm>
 #include <cstdint>
 #include <cwchar>
 #include <string>
@@ -90,6 +91,12 @@ int BUF::Fehlermeldung(int severity, int origin, const wchar_t* label, const wch
     return 1;
 }
 
+void BUF::Zeilenende_retten(const wchar_t* stelle) {
+    if (stelle == nullptr || text == nullptr || stelle < text || stelle >= text + length || *stelle != L'\n') return;
+    if (!zeilenenden_.empty() && stelle < zeilenenden_.back()) zeilenenden_sortiert_ = false;
+    zeilenenden_.push_back(stelle);
+}
+
 int BUF::PosMeldung(wchar_t* out, unsigned long capacity, const wchar_t* position) {
     if (out == nullptr || position == nullptr || capacity == 0) return 0;
     std::wstring ort;
@@ -113,8 +120,17 @@ int BUF::positionstext(std::wstring& ort, const wchar_t* position) {
         return 0;
     }
     const wchar_t* const ende = text + length;
-    auto schritt = [](wchar_t c, long long& zeile, long long& zeichen) {
-        if (c == L'\n') {
+    if (!zeilenenden_sortiert_) {
+        std::sort(zeilenenden_.begin(), zeilenenden_.end());
+        zeilenenden_sortiert_ = true;
+    }
+    // A terminator that stands where a line feed was still ends its line.
+    auto zeilenende = [this](const wchar_t* p) {
+        return *p == L'\n' || (*p == 0 && std::binary_search(zeilenenden_.begin(), zeilenenden_.end(), p));
+    };
+    auto schritt = [&zeilenende](const wchar_t* p, long long& zeile, long long& zeichen) {
+        const wchar_t c = *p;
+        if (zeilenende(p)) {
             ++zeile;
             zeichen = 1;
         } else if (zeichen == 2 && c == L'\r') {
@@ -128,7 +144,7 @@ int BUF::positionstext(std::wstring& ort, const wchar_t* position) {
         zeile = pos_zeile_;
         zeichen = pos_zeichen_;
     } else {
-        schritt(*p, zeile, zeichen);
+        schritt(p, zeile, zeichen);
     }
     for (;;) {
         if (stelle(p) >= stelle(position)) break;
@@ -138,7 +154,7 @@ int BUF::positionstext(std::wstring& ort, const wchar_t* position) {
         }
         ++p;
         ++zeichen;
-        schritt(*p, zeile, zeichen);
+        schritt(p, zeile, zeichen);
     }
     pos_zeiger_ = p;
     pos_zeile_ = zeile;

@@ -102,6 +102,20 @@ TEST(Meldung, LineAndCharacterCounting) {
     EXPECT_EQ(g.ort(3), datei + L"Zeile=2, Zeichen=2.");
 }
 
+// The readers terminate item texts in place; a terminator written over a
+// line feed must not make later positions lose that line.
+TEST(Meldung, TerminatorsOverLineFeedsKeepTheLineCount) {
+    Gelesen g("ab\ncd\nef\ngh");
+    for (long stelle : {8L, 2L, 5L}) {
+        g.buf.Zeilenende_retten(g.buf.text + stelle);
+        g.buf.text[stelle] = 0;
+    }
+    g.buf.Zeilenende_retten(g.buf.text + 0);  // no line feed: ignored
+    std::wstring datei = L"in Datei '" + breit(g.pfad) + L"' ";
+    EXPECT_EQ(g.ort(10), datei + L"Zeile=4, Zeichen=3.");
+    EXPECT_EQ(g.ort(4), datei + L"Zeile=2, Zeichen=3.");
+}
+
 TEST(Meldung, PositionLineIsExactOrApproximate) {
     Gelesen g("a\nb");
     std::string datei = "in Datei '" + g.pfad + "' ";
