@@ -6,11 +6,11 @@
 namespace {
 
 void eintrag_abschliessen(TRACK& a) {
-    a.AddText(L"\", ");
+    a.AddAscii("\", ");
     // Ten entries to a line keep the list readable in the report's source.
     if (a.CheckCount() > 9) {
         a.ResetCount();
-        a.AddText(L"\n");
+        a.AddAscii("\n");
     }
 }
 
@@ -21,22 +21,22 @@ void CNV::Aktion_Tracken(int q, int s, int z, const wchar_t* text) {
     TRACK& a = *track_aktionen;
     if (q >= 0 || s >= 0) {
         if (q >= 0) {
-            a.AddText(L"\"q");
+            a.AddAscii("\"q");
             a.AddNr(q + (track_quelle != nullptr ? track_quelle->FirstId() : 0));
             eintrag_abschliessen(a);
         }
         if (q < 0 || s >= 0) {
-            a.AddText(L"\"s");
+            a.AddAscii("\"s");
             a.AddNr(s);
             if (text != nullptr && text[0] != 0) {
-                a.AddText(L"=");
+                a.AddAscii("=");
                 a.AddText(text);
             }
             eintrag_abschliessen(a);
         }
     }
     if (z >= 0) {
-        a.AddText(L"\"z");
+        a.AddAscii("\"z");
         a.AddNr(z);
         eintrag_abschliessen(a);
     }
@@ -44,13 +44,13 @@ void CNV::Aktion_Tracken(int q, int s, int z, const wchar_t* text) {
 
 void CNV::Ziel_Tracken_Beginn(int n) {
     if (track_ziel == nullptr) return;
-    track_ziel->AddText(L"<span id=\"z");
+    track_ziel->AddAscii("<span id=\"z");
     track_ziel->AddNr(n);
-    track_ziel->AddText(L"\">");
+    track_ziel->AddAscii("\">");
 }
 
 void CNV::Ziel_Tracken_Ende() {
-    if (track_ziel != nullptr) track_ziel->AddText(L"</span>");
+    if (track_ziel != nullptr) track_ziel->AddAscii("</span>");
 }
 
 void CNV::Quelle_in_TRACK_Einlesen() {
@@ -59,12 +59,20 @@ void CNV::Quelle_in_TRACK_Einlesen() {
     // The items of this file are numbered on from those of earlier files.
     t.AddFirstId(t.LastId() - t.FirstId());
     if (globale_ausgabe) {
-        if (t.LastZeile() > 0) t.AddText(L"\n");
-        t.AddText(L"\n<b class=\"file\">");
+        if (t.LastZeile() > 0) t.AddAscii("\n");
+        t.AddAscii("\n<b class=\"file\">");
         t.AddHtmlText(quelle.basisname);
-        t.AddText(L"</b>\n\n");
+        t.AddAscii("</b>\n\n");
     }
     t.AddStartLabel();
+    // Room for the text with a span around each item, and as much for the
+    // output and the actions of this file: each record then grows about
+    // once instead of being copied at every doubling. Room not used is
+    // never touched and costs no memory.
+    const std::size_t schaetzung = quelle.length + static_cast<std::size_t>(meta.Anzahl()) * 32 + 64;
+    t.Reservieren(schaetzung);
+    if (track_ziel != nullptr) track_ziel->Reservieren(schaetzung);
+    if (track_aktionen != nullptr) track_aktionen->Reservieren(schaetzung);
 
     const wchar_t* pos = quelle.text;
     const wchar_t* ende = quelle.text + quelle.length;
@@ -81,6 +89,6 @@ void CNV::Quelle_in_TRACK_Einlesen() {
         pos = item.end;
     }
     t.AddHtmlText(pos, ende);
-    t.text.push_back(L'\0');
+    t.text.push_back('\0');
     t.AddLastId(anzahl);
 }

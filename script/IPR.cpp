@@ -148,5 +148,5 @@ void IPR::Skript_in_TRACK_Einlesen() {
         pos = item.end;
     }
     t.AddHtmlText(pos, ende);
-    t.text.push_back(L'\0');
+    t.text.push_back('\0');
 }

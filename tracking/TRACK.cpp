@@ -1,5 +1,10 @@
 #include "tracking/TRACK.h"
 
+#include <cstdlib>
+#include <cwchar>
+#include <new>
+#include <sys/mman.h>
+
 namespace {
 
 // Characters that the HTML rule passes through unchanged.
@@ -12,6 +17,32 @@ inline bool schlicht(unsigned int c) {
 }
 
 }  // namespace
+
+namespace {
+
+constexpr std::size_t GROSSE_SEITE = std::size_t{2} << 20;
+
+}  // namespace
+
+template <>
+char* TRACK_Speicher<char>::allocate(std::size_t n) {
+    if (n < GROSSE_SEITE) {
+        if (void* p = std::malloc(n)) return static_cast<char*>(p);
+        throw std::bad_alloc();
+    }
+    const std::size_t groesse = (n + GROSSE_SEITE - 1) / GROSSE_SEITE * GROSSE_SEITE;
+    void* p = nullptr;
+    if (posix_memalign(&p, GROSSE_SEITE, groesse) != 0) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    madvise(p, groesse, MADV_HUGEPAGE);
+#endif
+    return static_cast<char*>(p);
+}
+
+template <>
+void TRACK_Speicher<char>::deallocate(char* p, std::size_t) {
+    std::free(p);
+}
 
 int TRACK::Reset() {
     text.clear();
@@ -27,12 +58,12 @@ int TRACK::Reset() {
 int TRACK::AddZeichen(unsigned int c) {
     hat_text = true;
     if (c <= 128) {
-        text.push_back(static_cast<wchar_t>(c));
+        text.push_back(static_cast<char>(c));
         return 1;
     }
-    text.append(L"&#");
+    text.append("&#");
     AddNr(static_cast<long>(c));
-    text.push_back(L';');
+    text.push_back(';');
     return 1;
 }
 
@@ -42,36 +73,42 @@ int TRACK::AddText(const wchar_t* s) {
     return 1;
 }
 
+int TRACK::AddAscii(const char* s) {
+    text.append(s);
+    hat_text = true;
+    return 1;
+}
+
 int TRACK::AddNr(long n) {
-    wchar_t ziffern[24];
+    char ziffern[24];
     int i = sizeof ziffern / sizeof ziffern[0];
     // Negative numbers by their magnitude, which also holds the smallest long.
     unsigned long betrag = n < 0 ? 0UL - static_cast<unsigned long>(n) : static_cast<unsigned long>(n);
     do {
-        ziffern[--i] = static_cast<wchar_t>(L'0' + betrag % 10);
+        ziffern[--i] = static_cast<char>('0' + betrag % 10);
         betrag /= 10;
     } while (betrag != 0);
-    if (n < 0) ziffern[--i] = L'-';
+    if (n < 0) ziffern[--i] = '-';
     text.append(ziffern + i, sizeof ziffern / sizeof ziffern[0] - i);
     hat_text = true;
     return 1;
 }
 
 int TRACK::AddStartLabel() {
-    text.append(L"<label title=\"");
+    text.append("<label title=\"");
     zeile = 1;
     AddNr(zeile);
-    text.append(L"\"></label>");
+    text.append("\"></label>");
     hat_text = true;
     nach_cr = false;
     return 1;
 }
 
 int TRACK::AddLabel() {
-    text.append(L"<em>&para;</em>\n<label title=\"");
+    text.append("<em>&para;</em>\n<label title=\"");
     ++zeile;
     AddNr(zeile);
-    text.append(L"\"></label>");
+    text.append("\"></label>");
     hat_text = true;
     return 1;
 }
@@ -81,7 +118,7 @@ int TRACK::AddHtmlZeichen(unsigned int c) {
     const bool war_cr = nach_cr;
     nach_cr = false;
     switch (c) {
-        case 9: text.append(L"&nbsp;&nbsp;"); break;
+        case 9: text.append("&nbsp;&nbsp;"); break;
         case 10:
             if (!war_cr) AddLabel();
             break;
@@ -89,11 +126,11 @@ int TRACK::AddHtmlZeichen(unsigned int c) {
             AddLabel();
             nach_cr = true;
             break;
-        case '"': text.append(L"&quot;"); break;
-        case '&': text.append(L"&amp;"); break;
-        case '\'': text.append(L"&apos;"); break;
-        case '<': text.append(L"&lt;"); break;
-        case '>': text.append(L"&gt;"); break;
+        case '"': text.append("&quot;"); break;
+        case '&': text.append("&amp;"); break;
+        case '\'': text.append("&apos;"); break;
+        case '<': text.append("&lt;"); break;
+        case '>': text.append("&gt;"); break;
         default: AddZeichen(c); break;
     }
     return 1;
@@ -101,8 +138,7 @@ int TRACK::AddHtmlZeichen(unsigned int c) {
 
 int TRACK::AddHtmlText(const wchar_t* s) {
     if (s == nullptr) return 1;
-    for (; *s != 0; ++s) AddHtmlZeichen(static_cast<unsigned int>(*s));
-    return 1;
+    return AddHtmlText(s, s + std::wcslen(s));
 }
 
 int TRACK::AddHtmlText(const wchar_t* anfang, const wchar_t* ende) {
@@ -113,10 +149,15 @@ int TRACK::AddHtmlText(const wchar_t* anfang, const wchar_t* ende) {
         const wchar_t* lauf = p;
         while (lauf < ende && schlicht(static_cast<unsigned int>(*lauf))) ++lauf;
         if (lauf != p) {
-            text.append(p, static_cast<std::size_t>(lauf - p));
+            // Plain characters are at most 128 and fit one byte each.
+            char block[256];
+            while (p < lauf) {
+                std::size_t n = 0;
+                while (p < lauf && n < sizeof block) block[n++] = static_cast<char>(*p++);
+                text.append(block, n);
+            }
             hat_text = true;
             nach_cr = false;
-            p = lauf;
             continue;
         }
         AddHtmlZeichen(static_cast<unsigned int>(*p++));
@@ -126,12 +167,12 @@ int TRACK::AddHtmlText(const wchar_t* anfang, const wchar_t* ende) {
 
 int TRACK::AddHtmlSpanne(wchar_t art, long nr, const wchar_t* anfang, const wchar_t* ende) {
     if (art == 0) return AddHtmlText(anfang, ende);
-    text.append(L"<span id=\"");
-    text.push_back(art);
+    text.append("<span id=\"");
+    text.push_back(static_cast<char>(art));
     AddNr(nr);
-    text.append(L"\">");
+    text.append("\">");
     AddHtmlText(anfang, ende);
-    text.append(L"</span>");
+    text.append("</span>");
     return 1;
 }
 

@@ -1,12 +1,32 @@
 #pragma once
-// TRACK: one record of the tracking report, a growable wide text with a few
+// TRACK: one record of the tracking report, a growable text with a few
 // counters. The appends escape what they add for HTML, so a record can go
 // into the report as it stands. The interpreter owns four of them (actions,
 // source, script, target) for the whole run; the report writer borrows
 // them.
+//
+// Every character a record can hold is at most 128: the character rule
+// turns all others into references. So one byte holds each character, which
+// keeps the records of a large document at a quarter of the memory.
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+// Memory for the records. A record of a large document runs to tens of
+// megabytes; such blocks are asked for in huge pages where the system has
+// them, because faulting them in page by page costs more than filling them.
+template <class T>
+struct TRACK_Speicher {
+    using value_type = T;
+    TRACK_Speicher() = default;
+    template <class U>
+    TRACK_Speicher(const TRACK_Speicher<U>&) {}
+    T* allocate(std::size_t n);
+    void deallocate(T* p, std::size_t n);
+    template <class U>
+    bool operator==(const TRACK_Speicher<U>&) const { return true; }
+};
+using TRACK_Text = std::basic_string<char, std::char_traits<char>, TRACK_Speicher<char>>;
 
 class TRACK {
 public:
@@ -21,6 +41,8 @@ public:
     int AddZeichen(unsigned int c);
     int AddZeichen(wchar_t c) { return AddZeichen(static_cast<unsigned int>(c)); }
     int AddText(const wchar_t* text);
+    // Markup of the program's own, plain ASCII: appended as it stands.
+    int AddAscii(const char* text);
     int AddNr(long n);
 
     // Line labels: the start label carries 1, each further one the next
@@ -49,12 +71,15 @@ public:
     long CheckCount() { return static_cast<long>(++eintraege); }
     long ResetCount() { return static_cast<long>(eintraege = 0); }
 
-    const wchar_t* Text() const { return text.data(); }
+    // The characters recorded (each one byte, see above); zero-terminated.
+    const char* Text() const { return text.c_str(); }
     std::size_t Laenge() const { return text.size(); }
+    // Room for that many more characters, so a large record grows once.
+    void Reservieren(std::size_t mehr) { text.reserve(text.size() + mehr); }
     bool HatText() const { return hat_text; }
 
     // Fields, in the documented order.
-    std::wstring text;
+    TRACK_Text text;
     bool hat_text = false;
     std::int64_t first_id = 0;   // added to a source item's number in an action entry
     std::int64_t last_id = 0;    // source items recorded so far

@@ -1,5 +1,6 @@
 #include "tracking/TRACKOUT.h"
 
+#include <cstring>
 #include <cwchar>
 
 #include "textio/Konsole.h"
@@ -39,11 +40,12 @@ bool beginnt_mit(const wchar_t* text, const wchar_t* anfang) {
 // A record goes out whole, without the 0 characters that end its pieces:
 // a 0 the conversion wrote into the output must not cut the rest away.
 void schreibe_record(OUT& out, const TRACK& t) {
-    const wchar_t* p = t.Text();
-    const wchar_t* ende = p + t.Laenge();
+    const char* p = t.Text();
+    const char* ende = p + t.Laenge();
     while (p < ende) {
-        out.OUT_Write_String(p);
-        p += std::wcslen(p) + 1;
+        const std::size_t n = std::strlen(p);
+        out.OUT_Write_Bytes(p, n);
+        p += n + 1;
     }
 }
 
@@ -55,7 +57,7 @@ TRACKOUT::~TRACKOUT() = default;
 int TRACKOUT::laden(TRACK** slot, TRACK* t) {
     if (t == nullptr) return 0;
     *slot = t;
-    t->text.push_back(L'\0');
+    t->text.push_back('\0');
     return 1;
 }
 

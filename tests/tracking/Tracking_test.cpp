@@ -16,7 +16,12 @@ using testdatei::breit;
 using testdatei::konsole;
 using testdatei::Verzeichnis;
 
-std::wstring Inhalt(const TRACK& t) { return std::wstring(t.Text(), t.Laenge()); }
+// The record's characters, each one byte wide.
+std::wstring Inhalt(const TRACK& t) {
+    std::wstring w;
+    for (std::size_t i = 0; i < t.Laenge(); ++i) w.push_back(static_cast<unsigned char>(t.Text()[i]));
+    return w;
+}
 
 TEST(TRACK, EscapesMarkupQuotesAndEveryCharacterBeyondAscii) {
     TRACK t;
@@ -115,10 +120,10 @@ TEST(TRACKOUT, PutsEachRecordBetweenItsMarkers) {
     TRACK aktionen, quelle, skript, ziel, nq, ns, nz, auto_;
     aktionen.AddText(L"\"q0\", ");
     quelle.AddText(L"Q");
-    quelle.text.push_back(L'\0');
+    quelle.text.push_back('\0');
     skript.AddText(L"S");
     ziel.AddText(L"Z1");
-    ziel.text.push_back(L'\0');  // a 0 the conversion wrote must not cut the rest off
+    ziel.text.push_back('\0');  // a 0 the conversion wrote must not cut the rest off
     ziel.AddText(L"Z2");
     nq.AddHtmlText(L"a.xml");
     ns.AddHtmlText(L"s.xb");
