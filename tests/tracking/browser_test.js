@@ -123,16 +123,18 @@ const STATE = `(() => {
   const pane = (id) => {
     const feld = document.getElementById(id);
     const spans = [...feld.querySelectorAll("span.hl")];
-    const first = spans[0];
-    const visible = !!first && first.offsetTop >= feld.scrollTop &&
-      first.offsetTop < feld.scrollTop + feld.clientHeight;
-    return { ids: spans.map((s) => s.id), texts: spans.map((s) => s.textContent), visible };
+    const box = feld.getBoundingClientRect();
+    const first = spans[0] && spans[0].getBoundingClientRect();
+    const visible = !!first && first.top >= box.top && first.bottom <= box.bottom;
+    return { ids: spans.map((s) => s.id || s.dataset.id), texts: spans.map((s) => s.textContent), visible };
   };
   return { skript: pane("skript"), quelle: pane("quelle"), ziel: pane("ziel"),
            chosen: [...document.querySelectorAll("span.gewaehlt")].map((s) => s.id),
            step: window.tracking.jetzt(), steps: window.tracking.schritte,
            stand: document.getElementById("stand").textContent };
 })()`;
+
+const FRAME = "new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r)))";
 
 async function clickTest() {
   const page = await openPage(report);
@@ -141,21 +143,25 @@ async function clickTest() {
 
   // The last start tag of a "titel" element in the source: scrolled into
   // view inside its pane, then clicked with the mouse.
-  const target = await page.evaluate(`(() => {
-    const spans = [...document.querySelectorAll("#quelle span[id]")].filter((s) =>
+  const SUCHE = `[...document.querySelectorAll("#quelle span[id]")].filter((s) =>
       s.textContent === "titel" && s.previousSibling && s.previousSibling.textContent.endsWith("<") &&
-      !s.previousSibling.textContent.endsWith("</"));
-    const span = spans[spans.length - 1];
+      !s.previousSibling.textContent.endsWith("</")).pop()`;
+  const id = await page.evaluate(`(() => {
+    const span = ${SUCHE};
     if (!span) return null;
-    const feld = document.getElementById("quelle");
-    feld.scrollTop = span.offsetTop - 50;
-    const r = span.getBoundingClientRect();
-    return { id: span.id, x: r.left + r.width / 2, y: r.top + r.height / 2 };
+    document.getElementById("quelle").scrollTop += span.getBoundingClientRect().top -
+      document.getElementById("quelle").getBoundingClientRect().top - 50;
+    return span.id;
+  })()`);
+  await page.evaluate(FRAME);
+  const target = id === null ? null : await page.evaluate(`(() => {
+    const r = document.getElementById("${id}").getBoundingClientRect();
+    return { id: "${id}", x: r.left + r.width / 2, y: r.top + r.height / 2 };
   })()`);
   check(target !== null, "the source shows the start tag of titel");
   if (target === null) return page;
   await click(page, target.x, target.y);
-  await sleep(100);
+  await page.evaluate(FRAME);
   const state = await page.evaluate(STATE);
   check(state.chosen.length === 1 && state.chosen[0] === target.id, "the clicked span " + target.id + " is marked");
   check(state.skript.texts.includes("titel"), "its element definition is highlighted in the script: " +
