@@ -187,8 +187,15 @@ async function clickTest() {
   check((await page.evaluate("window.tracking.jetzt()")) === steps - 1, "End goes to the last action");
 
   if (screenshot) {
-    await click(page, target.x, target.y);
-    await sleep(100);
+    await page.evaluate('document.getElementById("quelle").scrollTop = 0');
+    await page.evaluate(FRAME);
+    const again = await page.evaluate(`(() => {
+      const r = document.getElementById("${target.id}").getBoundingClientRect();
+      return { x: r.left + r.width / 2, y: r.top + r.height / 2 };
+    })()`);
+    await click(page, again.x, again.y);
+    await send("Input.dispatchMouseEvent", { type: "mouseMoved", x: 2, y: 2 }, page.sessionId);
+    await page.evaluate(FRAME);
     const shot = await send("Page.captureScreenshot", { format: "png" }, page.sessionId);
     fs.writeFileSync(screenshot, Buffer.from(shot.data, "base64"));
     console.log("screenshot written to " + screenshot);
