@@ -17,7 +17,7 @@ void eintrag_abschliessen(TRACK& a) {
 }  // namespace
 
 void CNV::Aktion_Tracken(int q, int s, int z, const wchar_t* text) {
-    if (track_aktionen == nullptr) return;
+    if (track_aktionen == nullptr || track_aktionen->Voll()) return;
     TRACK& a = *track_aktionen;
     if (q >= 0 || s >= 0) {
         if (q >= 0) {
@@ -43,14 +43,14 @@ void CNV::Aktion_Tracken(int q, int s, int z, const wchar_t* text) {
 }
 
 void CNV::Ziel_Tracken_Beginn(int n) {
-    if (track_ziel == nullptr) return;
+    if (track_ziel == nullptr || track_ziel->Voll()) return;
     track_ziel->AddAscii("<span id=\"z");
     track_ziel->AddNr(n);
     track_ziel->AddAscii("\">");
 }
 
 void CNV::Ziel_Tracken_Ende() {
-    if (track_ziel != nullptr) track_ziel->AddAscii("</span>");
+    if (track_ziel != nullptr && !track_ziel->Voll()) track_ziel->AddAscii("</span>");
 }
 
 void CNV::Quelle_in_TRACK_Einlesen() {
@@ -84,11 +84,12 @@ void CNV::Quelle_in_TRACK_Einlesen() {
         if (item.kind == META_NONE || item.start == nullptr || item.start < pos || item.end < item.start ||
             item.end > ende)
             continue;
+        if (t.Voll()) break;
         t.AddHtmlText(pos, item.start);
         t.AddHtmlSpanne(L'q', t.FirstId() + i, item.start, item.end);
         pos = item.end;
     }
-    t.AddHtmlText(pos, ende);
+    if (!t.Voll()) t.AddHtmlText(pos, ende);
     t.text.push_back('\0');
     t.AddLastId(anzahl);
 }

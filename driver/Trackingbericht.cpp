@@ -78,6 +78,9 @@ int Tracking_Bericht(IPR& ipr, int modus, const wchar_t* quelle, const wchar_t* 
                       name.c_str());
         return 0;
     }
+    if (ipr.track_quelle.Voll() || ipr.track_ziel.Voll() || ipr.track_aktionen.Voll())
+        Konsole_Print(L"Hinweis: Die Trackingdatei '%ls' ist unvollständig, die Aufzeichnung war zu groß.\n",
+                      name.c_str());
     TRACK name_quelle, name_skript, name_ziel, autostart;
     name_quelle.AddHtmlText(Letzter_Teil(quelle));
     name_skript.AddHtmlText(Letzter_Teil(skript));

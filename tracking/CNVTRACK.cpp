@@ -140,17 +140,17 @@ int CNVTRACK::Check_content(int* rule, int* focus) {
 // ---- Output: every piece is also copied into the target record ------------------
 
 int CNVTRACK::AusgabeWrite(const wchar_t* text) {
-    if (track_ziel != nullptr) track_ziel->AddHtmlText(text);
+    if (track_ziel != nullptr && !track_ziel->Voll()) track_ziel->AddHtmlText(text);
     return CNV::AusgabeWrite(text);
 }
 
 int CNVTRACK::AusgabeWrite(wchar_t c) {
-    if (track_ziel != nullptr) track_ziel->AddHtmlZeichen(c);
+    if (track_ziel != nullptr && !track_ziel->Voll()) track_ziel->AddHtmlZeichen(c);
     return CNV::AusgabeWrite(c);
 }
 
 int CNVTRACK::AusgabeWrite(unsigned int code) {
-    if (track_ziel != nullptr) track_ziel->AddHtmlZeichen(code);
+    if (track_ziel != nullptr && !track_ziel->Voll()) track_ziel->AddHtmlZeichen(code);
     return CNV::AusgabeWrite(code);
 }
 

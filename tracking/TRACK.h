@@ -72,6 +72,12 @@ public:
     long ResetCount() { return static_cast<long>(eintraege = 0); }
 
     // The characters recorded (each one byte, see above); zero-terminated.
+    // A record stops growing at its limit, so that tracking a huge document
+    // cannot exhaust the memory: its writers check Voll() before each entry
+    // and span, so the record ends at a whole one.
+    static constexpr std::size_t GRENZE = std::size_t{1} << 30;
+    bool Voll() const { return text.size() >= grenze; }
+
     const char* Text() const { return text.c_str(); }
     std::size_t Laenge() const { return text.size(); }
     // Room for that many more characters, so a large record grows once.
@@ -85,6 +91,7 @@ public:
     std::int64_t last_id = 0;    // source items recorded so far
     std::int64_t eintraege = 0;  // entries on the current line of the action list
     std::int32_t zeile = 0;      // number of the last line label
+    std::size_t grenze = GRENZE; // where the record stops growing
 
 private:
     // The last character taken by the HTML rule was a carriage return: a

@@ -7,6 +7,7 @@
 #include "convert/CNV.h"
 #include "script/IPR.h"
 #include "textio/Testdatei.h"
+#include "tracking/CNVTRACK.h"
 #include "tracking/TRACK.h"
 #include "tracking/TRACKOUT.h"
 
@@ -68,6 +69,25 @@ TEST(TRACK, ActionEntriesTenToALine) {
     cnv.Aktion_Tracken(0, -1, -1, nullptr);
     EXPECT_EQ(Inhalt(ipr.track_aktionen),
               L"\"q32\", \"s5\", \"s7\", \"s7=1\", \"s7=0\", \"q42\", \"z3\", \"z4\", \"s40\", \"z5\", \n\"q30\", ");
+}
+
+// Tracking a huge document must not exhaust the memory: a record stops at
+// its limit, after a whole entry or span.
+TEST(TRACK, RecordsStopAtTheirLimitAfterAWholeEntry) {
+    IPR ipr;
+    CNVTRACK cnv;
+    cnv.track_aktionen = &ipr.track_aktionen;
+    cnv.track_ziel = &ipr.track_ziel;
+    ipr.track_aktionen.grenze = 20;
+    for (int i = 0; i < 5; ++i) cnv.Aktion_Tracken(i, -1, -1, nullptr);
+    EXPECT_EQ(Inhalt(ipr.track_aktionen), L"\"q0\", \"q1\", \"q2\", \"q3\", ");
+    ipr.track_ziel.grenze = 16;
+    cnv.Ziel_Tracken_Beginn(1);
+    cnv.AusgabeWrite(L"<a>");
+    cnv.Ziel_Tracken_Ende();
+    cnv.Ziel_Tracken_Beginn(2);
+    cnv.AusgabeWrite(L'b');
+    EXPECT_EQ(Inhalt(ipr.track_ziel), L"<span id=\"z1\">&lt;a&gt;");
 }
 
 // The source record of a global output: every file under its heading, the
