@@ -141,6 +141,7 @@ TEST(TRACKOUT, PutsEachRecordBetweenItsMarkers) {
     aktionen.AddText(L"\"q0\", ");
     quelle.AddText(L"Q");
     quelle.text.push_back('\0');
+    quelle.AddHtmlText(L"\u0080");  // the one character above ASCII that a record keeps
     skript.AddText(L"S");
     ziel.AddText(L"Z1");
     ziel.text.push_back('\0');  // a 0 the conversion wrote must not cut the rest off
@@ -168,7 +169,7 @@ TEST(TRACKOUT, PutsEachRecordBetweenItsMarkers) {
     const std::string name = d.pfad() + "/r_track.html";
     EXPECT_EQ(konsole([&] { EXPECT_EQ(bericht.Schreibe_Ausgabedatei(breit(name).c_str()), 1); }), "");
     EXPECT_EQ(d.lesen(name),
-              "\xC3\x9C[/*--#beg:stack#--*/\n\"q0\", \n/*--#end:stack#--*/]<!--#beg:quelle#-->Q<!--#end:quelle#-->"
+              "\xC3\x9C[/*--#beg:stack#--*/\n\"q0\", \n/*--#end:stack#--*/]<!--#beg:quelle#-->Q\xC2\x80<!--#end:quelle#-->"
               "<!--#beg:skript#-->S<!--#end:skript#--><!--#beg:ziel#-->Z1Z2<!--#end:ziel#-->"
               "<!--#beg:quellename#-->a.xml<!--#end:quellename#--><!--#beg:skriptname#-->s.xb<!--#end:skriptname#-->"
               "<!--#beg:zielname#-->&lt;a&gt;.htm<!--#end:zielname#-->/*--#beg:autostart#--*/true\n"
