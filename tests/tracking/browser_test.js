@@ -5,9 +5,9 @@
 //   browser_test.js REPORT AUTOSTART-REPORT [--screenshot PNG]
 //
 // REPORT (made with -track): a mouse click on the source span of a start
-// tag must highlight its element definition and rule in the script and the
-// output its rule wrote, scroll those panes to them, and the arrow keys
-// must step through the actions. AUTOSTART-REPORT (made with
+// tag must highlight its element definition, its condition (as held) and
+// rule in the script and the output its rule wrote, scroll those panes to
+// them, and the arrow keys must step through the actions. AUTOSTART-REPORT (made with
 // -trackautostart) must play from the first action to the last by itself.
 // Neither page may raise a JavaScript error. With --screenshot the first
 // report is photographed after the click.
@@ -126,7 +126,9 @@ const STATE = `(() => {
     const box = feld.getBoundingClientRect();
     const first = spans[0] && spans[0].getBoundingClientRect();
     const visible = !!first && first.top >= box.top && first.bottom <= box.bottom;
-    return { ids: spans.map((s) => s.id || s.dataset.id), texts: spans.map((s) => s.textContent), visible };
+    return { ids: spans.map((s) => s.id || s.dataset.id), texts: spans.map((s) => s.textContent), visible,
+             held: spans.filter((s) => s.classList.contains("ja")).map((s) => s.textContent),
+             failed: spans.filter((s) => s.classList.contains("nein")).map((s) => s.textContent) };
   };
   return { skript: pane("skript"), quelle: pane("quelle"), ziel: pane("ziel"),
            chosen: [...document.querySelectorAll("span.gewaehlt")].map((s) => s.id),
@@ -171,6 +173,8 @@ async function clickTest() {
   check(state.ziel.texts.includes("<h1>"), "the output of its rule is highlighted in the result: " +
     JSON.stringify(state.ziel.texts));
   check(!state.ziel.texts.includes("</h1>"), "the end tag's output is not linked to the start tag");
+  check(state.skript.held.includes("NOTTOPLEVEL") && state.skript.failed.length === 0,
+    "the negated condition shows as held: " + JSON.stringify(state.skript.held));
   check(state.skript.visible && state.ziel.visible, "script and result are scrolled to the highlighted spans");
 
   // Stepping: the arrow keys move through the actions, each step shows its spans.

@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# Makes two tracking reports of the sample book with the real program (one
-# with -track, one with -trackautostart) and lets the browser test open them
-# in headless Chromium.
+# Makes two tracking reports of a small book with the real program (one with
+# -track, one with -trackautostart) and lets the browser test open them in
+# headless Chromium.
 #   run_browser_test.sh PATH/TO/tessar [--screenshot PNG]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
 tessar=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 shift
 
@@ -16,10 +15,10 @@ work=$(mktemp -d /tmp/tessar-browser.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 for art in track trackautostart; do
     mkdir -p "$work/$art"
-    cp "$root/samples/beispiel.xml" "$root/samples/beispiel.xb" "$work/$art/"
-    (cd "$work/$art" && "$tessar" beispiel.xml beispiel.xb htm "-$art" -q) || {
+    cp "$here/bericht.xml" "$here/bericht.xb" "$work/$art/"
+    (cd "$work/$art" && "$tessar" bericht.xml bericht.xb htm "-$art" -q) || {
         echo "browser test: the conversion with -$art failed" >&2
         exit 1
     }
 done
-node "$here/browser_test.js" "$work/track/beispiel_track.html" "$work/trackautostart/beispiel_track.html" "$@"
+node "$here/browser_test.js" "$work/track/bericht_track.html" "$work/trackautostart/bericht_track.html" "$@"
