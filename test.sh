@@ -18,6 +18,8 @@ round() {
 }
 
 round build -DCMAKE_BUILD_TYPE=Release
+echo "== build: browser test of the tracking report"
+tests/tracking/run_browser_test.sh build/tessar
 if [ "${1:-}" != "quick" ]; then
     round build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSAR_SANITIZE=ON
 fi

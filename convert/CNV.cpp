@@ -23,6 +23,9 @@ int CNV::Interpreter_Initialisierung(IPR* ipr) {
     dcl = &ipr->dcl;
     globale_ausgabe = ipr->global_output;
     tracking = ipr->tracking;
+    track_quelle = &ipr->track_quelle;
+    track_aktionen = &ipr->track_aktionen;
+    track_ziel = &ipr->track_ziel;
     ausgabe_in_gebrauch = ipr->out.OUT_is_Open() ? &ipr->out : &ausgabe;
     OUT* sink = ipr->web_output ? ausgabe_in_gebrauch : nullptr;
     skript->InitFehlerausgabe(sink);

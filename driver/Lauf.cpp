@@ -15,10 +15,12 @@
 #include "driver/HILF.h"
 #include "driver/LANG.h"
 #include "driver/PARA.h"
+#include "driver/Trackingbericht.h"
 #include "driver/VERZLINUX.h"
 #include "driver/Zeichenwandlung.h"
 #include "script/IPR.h"
 #include "textio/Konsole.h"
+#include "tracking/CNVTRACK.h"
 
 namespace {
 
@@ -60,6 +62,7 @@ struct Lauf_Zustand {
     const wchar_t* erweiterung = nullptr;  // one output per input file
     const wchar_t* globalname = nullptr;   // one output for all files
     std::wstring trackingname;  // the report's name, built per file
+    Trackingschutz schutz;      // what a report must not overwrite
     Lauf_Bilanz bilanz;
 };
 
@@ -154,24 +157,13 @@ int Ausgabe_Einordnen(Lauf_Zustand& z) {
     return WEITER;
 }
 
-// The report of a file is named after its output file: the name up to its
-// last '.', then "_track.html".
-std::wstring Trackingname(const wchar_t* ausgabename) {
-    std::wstring name = ausgabename != nullptr ? ausgabename : L"";
-    std::size_t punkt = name.rfind(L'.');
-    if (punkt != std::wstring::npos) name.erase(punkt);
-    name += L"_track.html";
-    // Beyond the design limit no report name is kept.
-    if (name.size() > DATEINAME_MAX - 1) name.clear();
-    return name;
-}
-
 // Reads, parses and (in a convert run with a script) converts one file.
 void Datei_Bearbeiten(IPR& ipr, Lauf_Zustand& z, const wchar_t* datei) {
     if (!z.quiet) Konsole_Print(z.hat_ausgabe ? L"Konvertiere: '%ls'\n" : L"Prüfe: '%ls'\n", datei);
-    auto cnv = std::make_unique<CNV>();
+    std::unique_ptr<CNV> cnv = z.tracking != 0 ? std::make_unique<CNVTRACK>() : std::make_unique<CNV>();
     if (z.tracking != 0 && !z.quiet && !z.global) Konsole_Text(L"- Tracking aktiviert.\n");
     cnv->Interpreter_Initialisierung(&ipr);
+    if (z.tracking != 0) Tracking_Dateibeginn(ipr, z.global);
 
     bool bytes = ipr.dcl.xml ? ipr.reader_encoding == ENC_ISO_8859_1 : !ipr.dcl.html;
     // An input that cannot be read fails like any other faulty file, so
@@ -195,6 +187,9 @@ void Datei_Bearbeiten(IPR& ipr, Lauf_Zustand& z, const wchar_t* datei) {
     ++z.bilanz.verarbeitet;
     if (erfolgreich) {
         Zeige(z, L"O.K.\n");
+        if (z.tracking != 0 && !z.global)
+            Tracking_Bericht(ipr, z.tracking, cnv->Quellpfad(), ipr.skript.dateiname, cnv->Ausgabename(),
+                             z.trackingname, z.schutz);
         z.bilanz.bytes += static_cast<std::int64_t>(cnv->Quelllaenge());
     } else {
         ++z.bilanz.fehlerhaft;
@@ -297,12 +292,18 @@ int Lauf(int argc, char const** argv) {
         if (ipr->out.OUT_Open(z->eingabe, suche.Startverzeichnis(), z->globalname, nullptr,
                               ipr->basic.Find_WriterEncoding(), true) == 0)
             z->bilanz.ausgabefehler = true;
+        if (z->tracking != 0) Tracking_Globalbeginn(*ipr);
     }
+    if (z->tracking != 0) Trackingschutz_Aufbauen(z->schutz, suche, z->erweiterung, *ipr);
     wchar_t datei[DATEINAME_MAX];
     for (std::int64_t i = 1; i <= suche.Anzahl(); ++i) {
         if (suche.RegisterRead(i, datei)) Datei_Bearbeiten(*ipr, *z, datei);
     }
 
+    // One report for all files of a global output, named after it.
+    if (z->tracking != 0 && z->global && !z->trackingname.empty())
+        Tracking_Bericht(*ipr, z->tracking, z->eingabe, ipr->skript.dateiname, ipr->out.ausgabename,
+                         z->trackingname, z->schutz);
     Globale_Ausgabe_schliessen(*ipr, *z);
     // Every file of the run went into the global output: when it cannot be
     // completed (the writer has said why), none of them is safely written.

@@ -114,8 +114,39 @@ bool IPR::Skript_in_BASIC_Einlesen() {
     BASR parser(&skript, &basic, debug);
     if (!skript.OK() || !parser.ok()) return false;
     if (parser.document() != 1) return false;
+    if (tracking) {
+        track_aktionen.Reset();
+        track_quelle.Reset();
+        track_skript.Reset();
+        track_ziel.Reset();
+        Skript_in_TRACK_Einlesen();
+    }
     // Only now may the item texts be terminated: the parser still read the
     // characters that the terminators overwrite.
     parser.Texte_abschliessen();
     return basic.Indexieren();
+}
+
+void IPR::Skript_in_TRACK_Einlesen() {
+    TRACK& t = track_skript;
+    t.text.clear();
+    t.AddStartLabel();
+    if (skript.text == nullptr) return;
+    const wchar_t* pos = skript.text;
+    const wchar_t* ende = skript.text + skript.length;
+    const int anzahl = basic.ItemCount();
+    for (int i = 0; i < anzahl; ++i) {
+        const BASIC::BASICitem& item = basic.Item(i);
+        if (item.kind == ITEM_NONE || item.begin == nullptr || item.begin < pos || item.end < item.begin ||
+            item.end > ende)
+            continue;
+        t.AddHtmlText(pos, item.begin);
+        // The end of a definition and the settings are not steps of a
+        // conversion: nothing can point at them.
+        const bool spanne = item.kind != ITEM_ENDE && (item.kind & ITEM_FLAG_SETTING) == 0;
+        t.AddHtmlSpanne(spanne ? L's' : 0, i, item.begin, item.end);
+        pos = item.end;
+    }
+    t.AddHtmlText(pos, ende);
+    t.text.push_back('\0');
 }

@@ -9,6 +9,7 @@
 #include "textio/BUF.h"
 #include "textio/ENCODING.h"
 #include "textio/OUT.h"
+#include "tracking/TRACK.h"
 
 class IPR {
 public:
@@ -26,6 +27,9 @@ public:
     bool Skript_Oeffnen(const wchar_t* name, bool bytes);
     // Parses and indexes the script held by the script buffer.
     bool Skript_in_BASIC_Einlesen();
+    // Copies the script text into the script record, a span around each
+    // compiled item; called before the item texts get their terminators.
+    void Skript_in_TRACK_Einlesen();
     // For an input file that begins with a byte-order mark of another
     // encoding than the script's READERENCODING names, prints the mismatch
     // line and answers false. Without an active script, or with AUTO, the
@@ -37,6 +41,10 @@ public:
     BUF skript;         // the script text; compiled items point into it
     DCL dcl;            // the declaration every document is read under
     BASIC basic;        // the compiled script
+    TRACK track_aktionen;  // tracking records: the action list,
+    TRACK track_quelle;    // the source texts,
+    TRACK track_skript;    // the script text
+    TRACK track_ziel;      // and the output as written
     bool global_output = false;
     bool debug = false;
     int warning_level = WARNINGS_ALL;

@@ -267,6 +267,28 @@ int OUT::OUT_Write_String(const wchar_t* s) {
     return n == 0 || schreiben(block, n) ? 1 : schreibfehler(9302);
 }
 
+int OUT::OUT_Write_Bytes(const char* s, std::size_t n) {
+    if (s == nullptr || n == 0 || !open || stream == nullptr) return 1;
+    if (fehler_gemeldet_) return 0;
+    const bool ascii_gleich = encoding != ENC_UTF16 && encoding != ENC_UTF16LE && encoding != ENC_UTF16BE &&
+                              encoding != ENC_UTF32 && encoding != ENC_UTF32LE && encoding != ENC_UTF32BE;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
+    const unsigned char* ende = p + n;
+    unsigned char block[MAX_BYTES];
+    while (p < ende) {
+        const unsigned char* lauf = p;
+        if (ascii_gleich)
+            while (lauf < ende && *lauf < 0x80) ++lauf;
+        if (lauf != p) {
+            if (!schreiben(p, static_cast<std::size_t>(lauf - p))) return schreibfehler(9302);
+            p = lauf;
+            continue;
+        }
+        if (!schreiben(block, kodieren(block, *p++, encoding))) return schreibfehler(9302);
+    }
+    return 1;
+}
+
 int OUT::OUT_Flush() {
     if (stream == nullptr) return fehler_gemeldet_ ? 0 : 1;
     if (std::fflush(stream) != 0 || std::ferror(stream)) return schreibfehler(9304);

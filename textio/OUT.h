@@ -41,6 +41,11 @@ public:
     int OUT_Write_Char(wchar_t c);
     int OUT_Write_Int(unsigned int c);
     int OUT_Write_String(const wchar_t* s);
+    // Writes n characters given one byte each (codes up to 255) as the
+    // calls above would; runs of ASCII go to a file whose encoding keeps
+    // them as they are in one piece. For large ASCII texts (the tracking
+    // report). 1, or 0 after a write error.
+    int OUT_Write_Bytes(const char* s, std::size_t n);
 
     // Set before OUT_Open: when the output name designates this file, the
     // output goes to a temporary file in the same directory. Null clears it.
