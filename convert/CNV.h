@@ -11,6 +11,7 @@
 // (a subclass) sees each of them. The order of the virtual operations below
 // is the slot order and must not change.
 #include <cstdint>
+#include <vector>
 
 #include "markup/META.h"
 #include "textio/BUF.h"
@@ -208,6 +209,19 @@ public:
     // Conditions.
 
     // Macros.
+    // Script position of the macro whose value is being computed; the
+    // messages of the computation point there.
+    const wchar_t* wert_position = nullptr;
+    // Counter texts of COUNT: letters (a to z, then aa to zz, ...) and Roman
+    // numerals, in capitals when asked. The length of the text; a length
+    // above the capacity (characters, terminator not counted) when it does
+    // not fit, and then nothing is written.
+    static int Berechne_alpha(int n, wchar_t* out, int capacity, bool gross);
+    static int Berechne_rom(int n, wchar_t* out, int capacity, bool gross);
+    // Two work buffers for attribute values (16387 characters), made once
+    // per engine: macros run for every element.
+    wchar_t* Makropuffer(int welcher);
+    std::vector<wchar_t> makro_puffer[2];
 };
 
 // Reads a decimal number (a full stop or comma as decimal separator, an

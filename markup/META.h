@@ -4,6 +4,8 @@
 // text: they point into the input buffer's text, so the buffer must outlive
 // the store. The conversion walks the array by position (from 0).
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 class DCL;
 
@@ -138,4 +140,11 @@ private:
     std::int32_t wachstum = WACHSTUM;
     std::int32_t hinzugefuegt = 0; // additions since Init
     DCL* dcl = nullptr;            // not owned; names are compared by it
+
+    // Element counters of COUNT (convert/META_Zaehler.cpp), built on first
+    // use. Start tags deleted since Init, in the order of deletion: the
+    // counters catch up with them instead of walking the store again.
+    struct ZAEHLER;
+    std::unique_ptr<ZAEHLER, void (*)(ZAEHLER*)> zaehler{nullptr, nullptr};
+    std::vector<std::int32_t> geloeschte_starttags;
 };
