@@ -1,7 +1,9 @@
 // Macros of rule texts and entity texts: what each one writes at run time.
 #include "convert/CNV.h"
 
+#include <cstdint>
 #include <cwchar>
+#include <string>
 
 #include "script/BASIC.h"
 #include "textio/Konsole.h"
@@ -11,30 +13,13 @@ namespace {
 constexpr int kWertPuffer = 16388;  // attribute values: 16387 characters and the end
 constexpr int kTiefenGrenze = 1000;  // nested COPY, CUT and DEL walks
 
-// Placeholder until this area is built: reports and fails.
-int Noch_nicht_gebaut(const wchar_t* was) {
-    Konsole_Print(L"FEHLER: (Intern) '%ls' ist in dieser Version noch nicht verfügbar.\n", was);
-    return 0;
-}
-
 BASICtypeItems Art(const CNV& c, int r) { return c.basic->Item(r).kind; }
 
 // Reports against the script at the rule item; always 0, so that callers
 // can fail in one line.
 int Skriptfehler(CNV& c, int r, const wchar_t* label, const wchar_t* text, const wchar_t* argument = nullptr) {
-    c.skript->Fehlermeldung(-1, 1, label, text, argument, c.basic->Item(r).begin);
+    c.Fehler_Skript(label, text, argument, r);
     return 0;
-}
-
-// Reports against the document at the item's text.
-void Dokumentfehler(CNV& c, int item, const wchar_t* label, const wchar_t* text, const wchar_t* argument) {
-    const wchar_t* position = item >= 0 && item < c.meta.Anzahl() ? c.meta.Item(item).start : nullptr;
-    c.quelle.Fehlermeldung(-1, 0, label, text, argument, position);
-}
-
-const wchar_t* Name(const CNV& c, int item) {
-    const wchar_t* n = c.meta.Item(item).start;
-    return n != nullptr ? n : L"";
 }
 
 // The element an item belongs to: a tag's own start tag, the start tag that
@@ -96,7 +81,7 @@ bool Attribut_finden(CNV& c, int r, int element, const wchar_t* attribut, bool g
             return true;
         }
         const wchar_t* vorgabe = nullptr;
-        if (c.basic->Find_attribute_default(r, Name(c, el), attribut, &vorgabe) &&
+        if (c.basic->Find_attribute_default(r, c.Itemname(el), attribut, &vorgabe) &&
             (!geerbt || (vorgabe != nullptr && vorgabe[0] != 0))) {
             q->vorgabe = vorgabe != nullptr ? vorgabe : L"";
             q->element = el;
@@ -154,8 +139,8 @@ int Wert_Makro(CNV& c, int* rule, int item, bool geerbt, bool entitaet, const wc
         if (wert[0] == 0) return 1;
         c.wert_position = c.basic->Item(schluessel).begin;
         if (!c.Berechne_Wert(wert, wert, kWertPuffer, format, 100.0, label)) {
-            Dokumentfehler(c, element, label, L"Die Umrechnung eines Wertes im Element '%ls' ist fehlgeschlagen",
-                           Name(c, element));
+            c.Fehler_Dokument(label, L"Die Umrechnung eines Wertes im Element '%ls' ist fehlgeschlagen",
+                              c.Itemname(element), element);
             Skriptfehler(c, schluessel, label, L"im Skript");
         }
         return c.AusgabeWrite(static_cast<const wchar_t*>(wert));
@@ -233,8 +218,55 @@ int CNV::Convert_makro_cdata_value(int* rule, int item) { return Wert_Makro(*thi
 int CNV::Convert_makro_value(int* rule, int item) { return Wert_Makro(*this, rule, item, false, false, L"VALUE"); }
 int CNV::Convert_makro_implied(int* rule, int item) { return Wert_Makro(*this, rule, item, true, false, L"IMPLIED"); }
 
-int CNV::Convert_makro_literal(int*, int) { return Noch_nicht_gebaut(L"Zeichenkette"); }
-int CNV::Convert_makro_chr(int*, int) { return Noch_nicht_gebaut(L"CHR"); }
+int CNV::Convert_makro_literal(int* rule, int item) {
+    const int stelle = *rule;
+    const wchar_t* text = basic->Text(stelle);
+    ++*rule;
+    if (AusgabeWrite(text)) return 1;
+    Fehler_Dokument(L"Zeichenkette", L"Die Zeichenkette '%ls' konnte nicht ausgegeben werden.", text, item);
+    return Skriptfehler(*this, stelle, nullptr, L"im Skript");
+}
+
+int CNV::Convert_makro_chr(int* rule, int item) {
+    const int stelle = *rule;
+    if (basic->Item(stelle).kind != ITEM_CHR) return Skriptfehler(*this, stelle, L"CHR", L"CHR erwartet");
+    ++*rule;
+    const wchar_t* ziffern = L"";
+    if (basic->Item(*rule).kind == ITEM_NUMBER) ziffern = basic->Text((*rule)++);
+
+    // Leading digits only; text without them reads as 0.
+    std::uint64_t code = 0;
+    bool ungueltig = false;
+    for (const wchar_t* c = ziffern; *c >= L'0' && *c <= L'9'; ++c) {
+        const std::uint64_t ziffer = static_cast<std::uint64_t>(*c - L'0');
+        if (code > (UINT64_MAX - ziffer) / 10) {
+            ungueltig = true;
+            break;
+        }
+        code = code * 10 + ziffer;
+    }
+    if (!ungueltig && code <= 0x10FFFF) return AusgabeWrite(static_cast<unsigned int>(code));
+
+    // Out of range: nothing is written, the rule goes on.
+    std::string zahl;
+    for (const wchar_t* c = ziffern; *c != 0; ++c) zahl += static_cast<char>(*c < 128 ? *c : '?');
+    if (ungueltig) {
+        Skriptfehler(*this, stelle, L"CHR", L"Code ist ungültig");
+        Fehler_Dokument(L"CHR", L"Code ist ungültig.", nullptr, item);
+        Konsole_Print(L"Hinweis: Code '%s' ist ungültig.\n", zahl.c_str());
+        return 1;
+    }
+    if (code > INT32_MAX)
+        Konsole_Print(L"FEHLER: Die positive Ganzzahl %llu liegt außerhalb des gültigen Wertebereichs. Die Zahl wird "
+                      L"auf den maximal zulässigen Wert %d eingestellt.\n",
+                      static_cast<unsigned long long>(code), INT32_MAX);
+    Skriptfehler(*this, stelle, L"CHR", L"Code liegt außerhalb des gültigen Unicode-Zeichenbereiches (0..10FFFF)");
+    Fehler_Dokument(L"CHR", L"Code liegt außerhalb des gültigen Unicode-Zeichenbereiches (0..10FFFF).", nullptr,
+                    item);
+    Konsole_Print(L"Hinweis: Der '%s' liegt außerhalb des gültigen Unicode-Zeichenbereiches (0..10FFFF).\n",
+                  zahl.c_str());
+    return 1;
+}
 
 int CNV::Convert_makro_count(int* rule, int item) {
     const wchar_t* const label = L"COUNT";
@@ -252,7 +284,7 @@ int CNV::Convert_makro_count(int* rule, int item) {
     if (name == nullptr) {
         if (!Element_von(*this, &gezaehlt))
             return Skriptfehler(*this, schluessel, label, L"Starttag des Elementes konnte nicht bestimmt werden");
-        name = Name(*this, gezaehlt);
+        name = Itemname(gezaehlt);
     }
     int anzahl = 0;
     if (meta.IPR_if_ine(&gezaehlt, name)) anzahl = bereich == 2 ? meta.IPR_count_doc(gezaehlt) : meta.IPR_count(gezaehlt);
@@ -389,10 +421,10 @@ int CNV::Convert_makro_token(int* rule, int item) {
         const wchar_t* text = ergebnis;
         if (!Berechne_Wert(p, ergebnis, kWertPuffer, format, ganzes, label)) {
             Skriptfehler(*this, schluessel, label, L"Umrechnung ist fehlgeschlagen");
-            Dokumentfehler(*this, element, label,
-                           quelle_schalter ? L"Die Umrechnung eines TOKEN im Element '%ls' ist fehlgeschlagen"
-                                           : L"Die Umrechnung der TOKEN im Element '%ls' ist fehlgeschlagen",
-                           Name(*this, element));
+            Fehler_Dokument(label,
+                            quelle_schalter ? L"Die Umrechnung eines TOKEN im Element '%ls' ist fehlgeschlagen"
+                                            : L"Die Umrechnung der TOKEN im Element '%ls' ist fehlgeschlagen",
+                            Itemname(element), element);
             text = p;
         }
         if (!AusgabeWrite(text)) return 0;
@@ -441,7 +473,7 @@ int CNV::Convert_makro_copy_cut_del(int* rule, int item, PARSERtypeItems mode, c
     const bool regeln = Ist_Vollmodell(modell) || modell == DATA_DROP;
     if (suche.name < 0) {
         int i = start;
-        return Convert_Element(&i, modell, mode, kopiename ? kopiename : Name(*this, start), depth, regeln);
+        return Convert_Element(&i, modell, mode, kopiename ? kopiename : Itemname(start), depth, regeln);
     }
     int cursor = -1;
     for (int n = 0;; ++n) {
@@ -450,7 +482,7 @@ int CNV::Convert_makro_copy_cut_del(int* rule, int item, PARSERtypeItems mode, c
         // Separators belong to the copy; the deleting pass writes nothing.
         if (n > 0 && trenner != nullptr && mode != PARSER_DELETE && !AusgabeWrite(trenner)) return 0;
         int i = kandidat;
-        if (!Convert_Element(&i, modell, mode, kopiename ? kopiename : Name(*this, kandidat), depth, regeln)) return 0;
+        if (!Convert_Element(&i, modell, mode, kopiename ? kopiename : Itemname(kandidat), depth, regeln)) return 0;
         if (suche.anzahl == 1 || suche.bereich == 4) break;
     }
     return 1;

@@ -245,7 +245,6 @@ bool CNV::Berechne_Wert(wchar_t* value, wchar_t* out, unsigned long capacity, co
     if (value == nullptr || out == nullptr || capacity == 0) return false;
     auto melden = [&](const wchar_t* text, const wchar_t* argument = nullptr) {
         if (skript != nullptr) skript->Fehlermeldung(-1, 1, label, text, argument, wert_position);
-        else Konsole_Print(L"FEHLER: (Skript) %ls, %ls\n", label ? label : L"", text);
         return false;
     };
     // Copies the value text up to `bis` (its unit) into out.

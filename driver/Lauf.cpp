@@ -182,8 +182,9 @@ void Datei_Bearbeiten(IPR& ipr, Lauf_Zustand& z, const wchar_t* datei) {
         if (erfolgreich && ipr.warning_level == WARNINGS_ALL && ipr.reader_encoding == ENC_ISO_8859_1)
             erfolgreich = cnv->CheckDecCodesASCII() != 0;
         if (erfolgreich) erfolgreich = cnv->Quelle_Read() != 0;
-        // The check run reads and parses only.
-        if (erfolgreich && ipr.Bereit() != 0 && z.hat_ausgabe) erfolgreich = cnv->Quelle_Convert() != 0;
+        // Under a script every file is converted; a check run has no
+        // output open, so the conversion writes nothing.
+        if (erfolgreich && ipr.Bereit() != 0) erfolgreich = cnv->Quelle_Convert() != 0;
     }
     // Closes the file's own output; a failed file never replaces its input.
     if (cnv->AusgabeAbschluss(erfolgreich) == 0) erfolgreich = false;
