@@ -127,6 +127,7 @@ public:
     int entity_type();
     int external_entity_specification();
     int element_set();
+    int parameter_entity_reference();
     int marked_section_declaration();
     int marked_section_start();
     int marked_section_end();
