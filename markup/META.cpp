@@ -23,6 +23,8 @@ bool META::wachsen(int neue_grenze) {
 
 int META::Init(int capacity, DCL* declarations) {
     dcl = declarations;
+    index = Strukturindex{};
+    geloescht = 0;
     std::free(items);
     items = nullptr;
     anzahl = 0;
@@ -67,6 +69,7 @@ int META::AddItem_am_Rand(METAtypeItems kind, wchar_t* start, wchar_t* end, int 
 META::metaitem* META::delete_item(int i) {
     if (!gueltig(i)) return nullptr;
     items[i].start = nullptr;
+    ++geloescht;
     return &items[i];
 }
 
