@@ -23,6 +23,8 @@ bool META::wachsen(int neue_grenze) {
 
 int META::Init(int capacity, DCL* declarations) {
     dcl = declarations;
+    index = Strukturindex{};
+    geloescht = 0;
     std::free(items);
     items = nullptr;
     anzahl = 0;
@@ -70,6 +72,7 @@ META::metaitem* META::delete_item(int i) {
     if (!gueltig(i)) return nullptr;
     if (items[i].kind == META_STARTTAG && items[i].start != nullptr) geloeschte_starttags.push_back(i);
     items[i].start = nullptr;
+    ++geloescht;
     return &items[i];
 }
 
