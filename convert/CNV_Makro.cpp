@@ -470,11 +470,8 @@ int CNV::Convert_makro_copy_cut_del(int* rule, int item, PARSERtypeItems mode, c
     if (depth > kTiefenGrenze)
         return Skriptfehler(*this, schluessel, keyword, L"Rekursion aufgetreten. Die Programmausführung wird beendet.");
 
+    // Without an element name the focus itself is the one candidate.
     const bool regeln = Ist_Vollmodell(modell) || modell == DATA_DROP;
-    if (suche.name < 0) {
-        int i = start;
-        return Convert_Element(&i, modell, mode, kopiename ? kopiename : Itemname(start), depth, regeln);
-    }
     int cursor = -1;
     for (int n = 0;; ++n) {
         const int kandidat = Suche_Naechster(suche, start, &cursor);
@@ -483,7 +480,7 @@ int CNV::Convert_makro_copy_cut_del(int* rule, int item, PARSERtypeItems mode, c
         if (n > 0 && trenner != nullptr && mode != PARSER_DELETE && !AusgabeWrite(trenner)) return 0;
         int i = kandidat;
         if (!Convert_Element(&i, modell, mode, kopiename ? kopiename : Itemname(kandidat), depth, regeln)) return 0;
-        if (suche.anzahl == 1 || suche.bereich == 4) break;
+        if (suche.anzahl == 1) break;
     }
     return 1;
 }
