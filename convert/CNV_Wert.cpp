@@ -250,6 +250,9 @@ bool CNV::Berechne_Wert(wchar_t* value, wchar_t* out, unsigned long capacity, co
     // Copies the value text up to `bis` (its unit) into out.
     auto text_behalten = [&](const wchar_t* bis) {
         std::size_t n = bis ? static_cast<std::size_t>(bis - value) : std::wcslen(value);
+        // "10 mm" is 10, not "10 ".
+        if (bis != nullptr)
+            while (n > 0 && (value[n - 1] == L' ' || value[n - 1] == L'\t')) --n;
         if (n >= capacity) n = capacity - 1;
         std::wmemmove(out, value, n);
         out[n] = 0;

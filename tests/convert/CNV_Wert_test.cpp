@@ -57,7 +57,7 @@ TEST_F(WertTest, UnitsFactorsCorrectionsAndPatterns) {
         {L"1.5*", L"*", 100, L"1.5"},         {L"12px", L"number", 100, L"12"},
         {L"12px", L"mm", 100, L"12px"},       {L"40%", L"mm", 100, L"40%"},
         {L"-3mm", L"(##.#)", 100, L"-3.0"},   {L"-0.001", L"(#.#)", 100, L"0.0"},
-        {L"1cm", L":", 100, L"1"},
+        {L"1cm", L":", 100, L"1"},             {L"10 mm", L"mm", 100, L"10"},
     };
     for (const Fall& f : faelle) {
         Ergebnis e = rechnen(f.wert, f.format, f.bezug);
