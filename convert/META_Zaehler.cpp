@@ -70,7 +70,53 @@ struct META::ZAEHLER {
     std::unordered_map<std::wstring, Namenszaehler> namen;
     std::size_t nachgetragen = 0;  // deletions already applied
 
+    // Per name and start tag (by ordinal): the nearest ancestor of that
+    // name, -1 for none; unknown until asked. Asking every element of a
+    // chain 10,000 deep for an ancestor it does not have must not walk the
+    // chain for each of them.
+    std::unordered_map<std::wstring, std::vector<int>> vorfahren;
+    std::vector<int> pfad;
+
     static void Freigeben(ZAEHLER* z) { delete z; }
+
+    // The store's counters, made on the first count; deletions before it
+    // are already absent from every index it builds.
+    static ZAEHLER& Von(META& meta) {
+        if (!meta.zaehler) {
+            ZAEHLER* z = new ZAEHLER;
+            z->nachgetragen = meta.geloeschte_starttags.size();
+            meta.zaehler = {z, &Freigeben};
+        }
+        return *meta.zaehler;
+    }
+
+    // The nearest ancestor of the start tag s with the name, -1 for none.
+    // Answers found on the way are kept for every start tag walked; one that
+    // has been deleted since no longer answers, and the walk goes on above it.
+    int Vorfahr(META& meta, int s, const wchar_t* name, const DCL& vergleich) {
+        constexpr int kUnbekannt = -2;
+        std::vector<int>& bekannt = vorfahren[Schluessel(name, meta.dcl)];
+        const std::vector<int>& tags = meta.Index().tags;
+        if (bekannt.size() != tags.size()) bekannt.assign(tags.size(), kUnbekannt);
+        pfad.clear();
+        int ergebnis = -1;
+        for (int p = meta.Elternteil(s); p >= 0; p = meta.Elternteil(p)) {
+            const int o = meta.Ordinal(p);
+            if (o < 0) break;
+            const int b = bekannt[o];
+            if (b != kUnbekannt && (b < 0 || meta.items[b].start != nullptr)) {
+                ergebnis = b;
+                break;
+            }
+            if (vergleich.general_name_compare(meta.items[p].start, name)) {
+                ergebnis = p;
+                break;
+            }
+            pfad.push_back(o);
+        }
+        for (int o : pfad) bekannt[o] = ergebnis;
+        return ergebnis;
+    }
 
     // The counter of the name, indexed on first use and brought up to date
     // with the deletions since the last count.
@@ -100,27 +146,23 @@ struct META::ZAEHLER {
 };
 
 bool META::IPR_if_ine(int* item, const wchar_t* name) {
-    if (name == nullptr || !gueltig(*item)) return false;
-    int s = *item;
-    if (items[s].kind != META_STARTTAG && !IPR_find_starttag(&s)) return false;
+    if (name == nullptr) return false;
+    const int s = Starttag_von(*item);
+    if (s < 0) return false;
     DCL standard;
     const DCL* vergleich = dcl != nullptr ? dcl : &standard;
-    // Up the recorded parents; each lies before its child, so this ends.
-    for (;;) {
-        if (vergleich->general_name_compare(items[s].start, name)) {
-            *item = s;
-            return true;
-        }
-        const int eltern = items[s].link - 1;
-        if (eltern < 0 || eltern >= s) return false;
-        s = eltern;
+    int gefunden = s;
+    if (!vergleich->general_name_compare(items[s].start, name)) {
+        gefunden = ZAEHLER::Von(*this).Vorfahr(*this, s, name, *vergleich);
     }
+    if (gefunden < 0) return false;
+    *item = gefunden;
+    return true;
 }
 
 int META::IPR_count(int item) {
     if (!gueltig(item) || items[item].kind != META_STARTTAG || items[item].start == nullptr) return 0;
-    if (!zaehler) zaehler = {new ZAEHLER{{}, geloeschte_starttags.size()}, &ZAEHLER::Freigeben};
-    const Namenszaehler& z = zaehler->Fuer(*this, items[item].start);
+    const Namenszaehler& z = ZAEHLER::Von(*this).Fuer(*this, items[item].start);
     const int eltern = items[item].link;
     const auto& g = z.geschwister;
     const auto erstes = std::lower_bound(g.begin(), g.end(), std::make_pair(eltern, -1));
@@ -131,8 +173,7 @@ int META::IPR_count(int item) {
 
 int META::IPR_count_doc(int item) {
     if (!gueltig(item) || items[item].kind != META_STARTTAG || items[item].start == nullptr) return 0;
-    if (!zaehler) zaehler = {new ZAEHLER{{}, geloeschte_starttags.size()}, &ZAEHLER::Freigeben};
-    const Namenszaehler& z = zaehler->Fuer(*this, items[item].start);
+    const Namenszaehler& z = ZAEHLER::Von(*this).Fuer(*this, items[item].start);
     const auto& p = z.positionen;
     return z.dokument.Vor(static_cast<std::size_t>(std::upper_bound(p.begin(), p.end(), item) - p.begin()));
 }

@@ -1,5 +1,6 @@
-// The counters of COUNT against the walk that defines them, while elements
-// are deleted between the counts as CUT and DEL do.
+// The counters of COUNT and the search of the counted element against the
+// walks that define them, while elements are deleted between the counts as
+// CUT and DEL do.
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -33,6 +34,13 @@ int Dokument_gezaehlt(const META& m, int item) {
     return n;
 }
 
+// Up the parents: the item itself or the nearest live ancestor of the name.
+int Vorfahr_gesucht(const META& m, int item, const wchar_t* name) {
+    for (int p = item; p >= 0; p = m.Item(p).link - 1)
+        if (m.Item(p).start != nullptr && std::wcscmp(m.Item(p).start, name) == 0) return p;
+    return -1;
+}
+
 TEST(Zaehler, CountsStayExactWhileElementsAreDeleted) {
     static wchar_t namen[][3] = {L"p", L"li", L"x"};
     std::mt19937 zufall(7);
@@ -64,6 +72,13 @@ TEST(Zaehler, CountsStayExactWhileElementsAreDeleted) {
         if (zufall() % 4 == 0) {
             m.delete_item(t);
             continue;
+        }
+        const wchar_t* name = namen[zufall() % 3];
+        int gefunden = t;
+        const int erwartet = Vorfahr_gesucht(m, t, name);
+        ASSERT_EQ(m.IPR_if_ine(&gefunden, name), erwartet >= 0);
+        if (erwartet >= 0) {
+            ASSERT_EQ(gefunden, erwartet);
         }
         if (m.Item(t).start == nullptr) {
             EXPECT_EQ(m.IPR_count(t), 0);
