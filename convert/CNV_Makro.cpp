@@ -56,9 +56,12 @@ bool Element_von(CNV& c, int* item) {
 // there is no such ancestor (the macro then writes nothing).
 int Element_waehlen(CNV& c, int item, const wchar_t* name, int schluessel, const wchar_t* label, int* element) {
     *element = item;
-    if (name != nullptr) return c.meta.IPR_if_inx(element, name) ? 1 : -1;
-    if (Element_von(c, element)) return 1;
-    return Skriptfehler(c, schluessel, label, L"Starttag des Elementes konnte nicht bestimmt werden");
+    if (!Element_von(c, element))
+        return Skriptfehler(c, schluessel, label, L"Starttag des Elementes konnte nicht bestimmt werden");
+    if (name == nullptr) return 1;
+    // The ancestors: the parent or the nearest one above it (kept per name,
+    // so that deep documents are not walked up for every element).
+    return c.meta.IPR_find_context_element(element) && c.meta.IPR_if_ine(element, name) ? 1 : -1;
 }
 
 // Where an attribute's value comes from: the value pieces of an element
@@ -69,28 +72,40 @@ struct Attributquelle {
     const wchar_t* vorgabe = nullptr;
 };
 
+// The element specifies the attribute, or declares a default for it
+// (inherited: a non-empty one).
+bool Attribut_hier(CNV& c, int r, int el, const wchar_t* attribut, bool geerbt, Attributquelle* q) {
+    int a = el;
+    if (c.meta.IPR_find_attrname(&a, attribut)) {
+        q->stueck = a + 1;
+        q->element = el;
+        return true;
+    }
+    const wchar_t* vorgabe = nullptr;
+    if (!c.basic->Find_attribute_default(r, c.Itemname(el), attribut, &vorgabe)) return false;
+    if (geerbt && (vorgabe == nullptr || vorgabe[0] == 0)) return false;
+    q->vorgabe = vorgabe != nullptr ? vorgabe : L"";
+    q->element = el;
+    return true;
+}
+
 // The attribute on the element, else its declared default. Inherited
 // (IMPLIED): an element without it and without a non-empty default passes
 // the question on to its parent, up to the root.
 bool Attribut_finden(CNV& c, int r, int element, const wchar_t* attribut, bool geerbt, Attributquelle* q) {
-    for (int el = element;;) {
-        int a = el;
-        if (c.meta.IPR_find_attrname(&a, attribut)) {
-            q->stueck = a + 1;
-            q->element = el;
-            return true;
-        }
-        const wchar_t* vorgabe = nullptr;
-        if (c.basic->Find_attribute_default(r, c.Itemname(el), attribut, &vorgabe) &&
-            (!geerbt || (vorgabe != nullptr && vorgabe[0] != 0))) {
-            q->vorgabe = vorgabe != nullptr ? vorgabe : L"";
-            q->element = el;
-            return true;
-        }
-        if (!geerbt) return false;
-        const int vorher = el;
-        if (!c.meta.IPR_find_context_element(&el) || el >= vorher) return false;
-    }
+    if (!geerbt) return Attribut_hier(c, r, element, attribut, false, q);
+    struct Frage {
+        CNV& c;
+        int r;
+        const wchar_t* attribut;
+    } frage{c, r, attribut};
+    auto traegt = [](void* k, int el) {
+        Frage& f = *static_cast<Frage*>(k);
+        Attributquelle egal;
+        return Attribut_hier(f.c, f.r, el, f.attribut, true, &egal);
+    };
+    const int traeger = c.meta.IPR_find_traeger(element, attribut, traegt, &frage);
+    return traeger >= 0 && Attribut_hier(c, r, traeger, attribut, true, q);
 }
 
 // The attribute's value as text, references read as spaces; false when it

@@ -1,4 +1,5 @@
-// Counters of COUNT on the item store.
+// Counters of COUNT on the item store, and the ancestor searches of the
+// macros, kept so that they stay linear.
 //
 // Numbering every paragraph of a large book must not walk back to the
 // parent or to the start of the document for each one. For every name that
@@ -6,7 +7,8 @@
 // document order (DOC) and grouped by parent (LEVEL), each order with a
 // Fenwick tree of the elements still alive. A count is then two prefix
 // sums, and a deletion (CUT, DEL) one update, so deleted elements never
-// count however late they were deleted.
+// count however late they were deleted. The nearest ancestor of a name (or
+// that carries an attribute, for IMPLIED) is remembered per start tag.
 #include <algorithm>
 #include <cwctype>
 #include <string>
@@ -70,11 +72,12 @@ struct META::ZAEHLER {
     std::unordered_map<std::wstring, Namenszaehler> namen;
     std::size_t nachgetragen = 0;  // deletions already applied
 
-    // Per name and start tag (by ordinal): the nearest ancestor of that
-    // name, -1 for none; unknown until asked. Asking every element of a
-    // chain 10,000 deep for an ancestor it does not have must not walk the
-    // chain for each of them.
+    // Per name, and per attribute for IMPLIED, and start tag (by ordinal):
+    // the nearest ancestor of that name, or that carries the attribute; -1
+    // for none; unknown until asked. Asking every element of a chain 10,000
+    // deep for an ancestor it does not have must not walk the chain for each.
     std::unordered_map<std::wstring, std::vector<int>> vorfahren;
+    std::unordered_map<std::wstring, std::vector<int>> traeger;
     std::vector<int> pfad;
 
     static void Freigeben(ZAEHLER* z) { delete z; }
@@ -90,17 +93,18 @@ struct META::ZAEHLER {
         return *meta.zaehler;
     }
 
-    // The nearest ancestor of the start tag s with the name, -1 for none.
-    // Answers found on the way are kept for every start tag walked; one that
-    // has been deleted since no longer answers, and the walk goes on above it.
-    int Vorfahr(META& meta, int s, const wchar_t* name, const DCL& vergleich) {
+    // The start tag p itself or its nearest ancestor for which `passt` holds,
+    // -1 for none. Answers found on the way are kept for every start tag
+    // walked; one that has been deleted since no longer answers, and the
+    // walk goes on above it.
+    template <class Passt>
+    int Suchen(META& meta, std::vector<int>& bekannt, int p, Passt passt) {
         constexpr int kUnbekannt = -2;
-        std::vector<int>& bekannt = vorfahren[Schluessel(name, meta.dcl)];
         const std::vector<int>& tags = meta.Index().tags;
         if (bekannt.size() != tags.size()) bekannt.assign(tags.size(), kUnbekannt);
         pfad.clear();
         int ergebnis = -1;
-        for (int p = meta.Elternteil(s); p >= 0; p = meta.Elternteil(p)) {
+        for (; p >= 0; p = meta.Elternteil(p)) {
             const int o = meta.Ordinal(p);
             if (o < 0) break;
             const int b = bekannt[o];
@@ -108,13 +112,14 @@ struct META::ZAEHLER {
                 ergebnis = b;
                 break;
             }
-            if (vergleich.general_name_compare(meta.items[p].start, name)) {
+            if (meta.items[p].start != nullptr && passt(p)) {
                 ergebnis = p;
                 break;
             }
             pfad.push_back(o);
         }
         for (int o : pfad) bekannt[o] = ergebnis;
+        if (ergebnis >= 0) bekannt[meta.Ordinal(ergebnis)] = ergebnis;
         return ergebnis;
     }
 
@@ -153,11 +158,20 @@ bool META::IPR_if_ine(int* item, const wchar_t* name) {
     const DCL* vergleich = dcl != nullptr ? dcl : &standard;
     int gefunden = s;
     if (!vergleich->general_name_compare(items[s].start, name)) {
-        gefunden = ZAEHLER::Von(*this).Vorfahr(*this, s, name, *vergleich);
+        ZAEHLER& z = ZAEHLER::Von(*this);
+        gefunden = z.Suchen(*this, z.vorfahren[Schluessel(name, dcl)], Elternteil(s),
+                            [&](int p) { return vergleich->general_name_compare(items[p].start, name); });
     }
     if (gefunden < 0) return false;
     *item = gefunden;
     return true;
+}
+
+int META::IPR_find_traeger(int item, const wchar_t* attribut, bool (*traegt)(void*, int), void* kontext) {
+    const int s = Starttag_von(item);
+    if (s < 0 || attribut == nullptr) return -1;
+    ZAEHLER& z = ZAEHLER::Von(*this);
+    return z.Suchen(*this, z.traeger[attribut], s, [&](int p) { return traegt(kontext, p); });
 }
 
 int META::IPR_count(int item) {

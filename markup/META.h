@@ -127,6 +127,12 @@ public:
     bool IPR_if_ine(int* item, const wchar_t* name);
     int IPR_count(int item);
     int IPR_count_doc(int item);
+    // For IMPLIED: the item's start tag or its nearest ancestor that carries
+    // the attribute, as `traegt` decides for one start tag; -1 for none.
+    // Answers are kept per attribute, so that a chain of nested elements
+    // asks each start tag once.
+    int IPR_find_traeger(int item, const wchar_t* attribut, bool (*traegt)(void* kontext, int start),
+                         void* kontext);
 
     // ---- Conditions: names, relations and the structure index ------------
     // True when the item is a live start tag (or other name item) whose name
