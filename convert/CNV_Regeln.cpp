@@ -31,19 +31,17 @@ int CNV::Convert_all_rules(int* rule, int* item, DATAtypeItems* model, int start
                            int depth) {
     if (!basic->Find_condition_rules(rule)) return 1;
     for (;;) {
+        // A failing rule leaves the position on its keyword, where the
+        // caller's messages then point.
+        const int regel = *rule;
         switch (basic->Item(*rule).kind) {
             case ITEM_RULE_BEG:
-                if (start == 1) {
-                    if (!Convert_rules(rule, *item, copyname, depth)) return 0;
-                } else {
-                    ++*rule;
-                }
-                break;
             case ITEM_RULE_END:
-                if (start == 0) {
-                    if (!Convert_rules(rule, *item, copyname, depth)) return 0;
-                } else {
+                if ((basic->Item(*rule).kind == ITEM_RULE_BEG) != (start == 1)) {
                     ++*rule;
+                } else if (!Convert_rules(rule, *item, copyname, depth)) {
+                    *rule = regel;
+                    return 0;
                 }
                 break;
             case ITEM_RULE_DAT: {
@@ -64,7 +62,10 @@ int CNV::Convert_all_rules(int* rule, int* item, DATAtypeItems* model, int start
                 break;
             }
             case ITEM_IF:
-                if (!Convert_branch_set(rule, item, model, start, copyname, depth)) return 0;
+                if (!Convert_branch_set(rule, item, model, start, copyname, depth)) {
+                    *rule = regel;
+                    return 0;
+                }
                 break;
             default:  // NOP
                 ++*rule;
