@@ -1,9 +1,14 @@
 #include "convert/CNV.h"
 
+#include "markup/SGML.h"
 #include "script/IPR.h"
 #include "textio/Konsole.h"
 
-CNV::CNV() = default;
+// Room left on the stack for the deepest step of a rule (macros, messages)
+// once the walk stops recursing.
+constexpr std::uintptr_t CNV_STAPEL_RESERVE = 512 * 1024;
+
+CNV::CNV() : stapel_grenze(SGML_Stapelgrenze(CNV_STAPEL_RESERVE)) {}
 
 CNV::~CNV() {
     // The script's buffer outlives this engine: it must not keep writing

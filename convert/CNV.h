@@ -206,6 +206,31 @@ public:
     // (indexes, memoised counts) in its own block below.
 
     // Walk and rules.
+    // Start tags whose end tags are being converted, innermost last: the
+    // end tag finds its start tag here instead of searching back for it.
+    std::vector<int> offene_starttags;
+    // The walk recurses once per nesting level of converted elements (and
+    // per COPY); below this stack address it refuses to go deeper.
+    std::uintptr_t stapel_grenze = 0;
+    // Set while Write_stag copies attribute values into double quotes.
+    bool anfuehrung_schuetzen = false;
+    bool Stapel_reicht() const;
+    // Message positions: the script item's text, the document item's text
+    // (null for implicit or deleted items, which then show no position).
+    const wchar_t* Skriptstelle(int rule) const;
+    const wchar_t* Dokumentstelle(int item) const;
+    const wchar_t* Itemname(int item) const;
+    void Fehler_Skript(const wchar_t* label, const wchar_t* vorlage, const wchar_t* argument, int rule);
+    void Fehler_Dokument(const wchar_t* label, const wchar_t* vorlage, const wchar_t* argument, int item);
+    // Copies or drops an undeclared element's start tag, or refuses it.
+    int Undeklariert_Start(int rule, int item, bool leer);
+    // The three reference kinds share one scheme.
+    int Convert_ref(int rule, int item, PARSERtypeItems mode, DATAtypeItems model, METAtypeItems art);
+    // The start tag of the element that an end tag closes; -1 when none.
+    int Passender_Starttag(int endtag);
+    // Writes a piece of unconverted markup; 0 after its message.
+    int Markup_Schreiben(const wchar_t* text, const wchar_t* label, const wchar_t* vorlage, const wchar_t* argument,
+                         int item);
 
     // Conditions.
     // Work texts of the comparisons, kept for the engine's life so that a

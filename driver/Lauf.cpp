@@ -3,6 +3,8 @@
 // the summary with its exit code.
 #include "driver/Lauf.h"
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <cwchar>
 #include <memory>
@@ -14,6 +16,7 @@
 #include "driver/LANG.h"
 #include "driver/PARA.h"
 #include "driver/VERZLINUX.h"
+#include "driver/Zeichenwandlung.h"
 #include "script/IPR.h"
 #include "textio/Konsole.h"
 
@@ -182,8 +185,9 @@ void Datei_Bearbeiten(IPR& ipr, Lauf_Zustand& z, const wchar_t* datei) {
         if (erfolgreich && ipr.warning_level == WARNINGS_ALL && ipr.reader_encoding == ENC_ISO_8859_1)
             erfolgreich = cnv->CheckDecCodesASCII() != 0;
         if (erfolgreich) erfolgreich = cnv->Quelle_Read() != 0;
-        // The check run reads and parses only.
-        if (erfolgreich && ipr.Bereit() != 0 && z.hat_ausgabe) erfolgreich = cnv->Quelle_Convert() != 0;
+        // Under a script every file is converted; a check run has no
+        // output open, so the conversion writes nothing.
+        if (erfolgreich && ipr.Bereit() != 0) erfolgreich = cnv->Quelle_Convert() != 0;
     }
     // Closes the file's own output; a failed file never replaces its input.
     if (cnv->AusgabeAbschluss(erfolgreich) == 0) erfolgreich = false;
@@ -196,6 +200,39 @@ void Datei_Bearbeiten(IPR& ipr, Lauf_Zustand& z, const wchar_t* datei) {
         ++z.bilanz.fehlerhaft;
         Konsole_Text(L"FEHLER: Es ist ein Fehler aufgetreten.\n");
     }
+}
+
+// A global output that is itself one of the input files (the result of an
+// earlier run that the pattern matches again) is written beside it and
+// replaces it only at the end of a run in which no file failed.
+void Globale_Eingabe_schuetzen(IPR& ipr, VERZLINUX& suche, const Lauf_Zustand& z) {
+    std::wstring ziel;
+    struct stat st_ziel;
+    if (!MakeGlobalName(ziel, suche.Startverzeichnis(), z.globalname) ||
+        stat(BreitZuSchmal(ziel.c_str()).c_str(), &st_ziel) != 0)
+        return;
+    wchar_t datei[DATEINAME_MAX];
+    for (std::int64_t i = 1; i <= suche.Anzahl(); ++i) {
+        struct stat st;
+        if (suche.RegisterRead(i, datei) && stat(BreitZuSchmal(datei).c_str(), &st) == 0 &&
+            st.st_dev == st_ziel.st_dev && st.st_ino == st_ziel.st_ino) {
+            ipr.out.OUT_Eingabe_schuetzen(datei);
+            return;
+        }
+    }
+}
+
+// Closes the global output; one that stands in for an input replaces it
+// only when every file succeeded.
+void Globale_Ausgabe_schliessen(IPR& ipr, const Lauf_Zustand& z) {
+    if (!ipr.out.OUT_ersetzt_Eingabe()) {
+        ipr.out.OUT_Close();
+        return;
+    }
+    const bool erfolgreich = z.bilanz.fehlerhaft == 0 && !z.bilanz.ausgabefehler;
+    if (ipr.out.OUT_Abschluss(erfolgreich) == 0 || !erfolgreich)
+        Konsole_Print(L"Hinweis: Die Eingabedatei '%ls' wurde wegen eines Fehlers nicht überschrieben.\n",
+                      ipr.out.ausgabename);
 }
 
 }  // namespace
@@ -254,6 +291,7 @@ int Lauf(int argc, char const** argv) {
 
     if (z->global) {
         ipr->global_output = true;
+        Globale_Eingabe_schuetzen(*ipr, suche, *z);
         // A failed open has printed its message; the run goes on, but its
         // files cannot count as written.
         if (ipr->out.OUT_Open(z->eingabe, suche.Startverzeichnis(), z->globalname, nullptr,
@@ -265,7 +303,7 @@ int Lauf(int argc, char const** argv) {
         if (suche.RegisterRead(i, datei)) Datei_Bearbeiten(*ipr, *z, datei);
     }
 
-    ipr->out.OUT_Close();
+    Globale_Ausgabe_schliessen(*ipr, *z);
     // Every file of the run went into the global output: when it cannot be
     // completed (the writer has said why), none of them is safely written.
     if (z->global && ipr->out.OUT_Schreibfehler()) z->bilanz.ausgabefehler = true;

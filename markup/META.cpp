@@ -87,10 +87,13 @@ bool META::IPR_is_attr_data(int i) const {
 
 bool META::IPR_is_XML_Empty_Element(int i) const {
     if (!gueltig(i)) return false;
+    // The close follows the tag's attribute items directly; content (data
+    // or references) can only come after a ">", so it answers no as well
+    // as the next tag would, without walking the content.
     for (int j = i + 1; j < anzahl; ++j) {
         const METAtypeItems k = items[j].kind;
         if (k == META_EMPTYTAG_CLOSE) return true;
-        if (k == META_STARTTAG || k == META_ENDTAG) return false;
+        if ((k & 0x840) != 0x840) return false;  // not a tag or attribute part
     }
     return false;
 }

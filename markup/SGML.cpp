@@ -83,16 +83,22 @@ SGML::SGML(BUF* buffer, DCL* declarations) : buf(buffer), dcl(declarations ? dec
         cursor = buf->cursor;
         end = buf->end;
     }
+    stapel_grenze = SGML_Stapelgrenze(STAPEL_RESERVE);
+}
+
+std::uintptr_t SGML_Stapelgrenze(std::uintptr_t reserve) {
+    std::uintptr_t grenze = 0;
 #ifdef __linux__
     pthread_attr_t attr;
     if (pthread_getattr_np(pthread_self(), &attr) == 0) {
         void* unten = nullptr;
         std::size_t groesse = 0;
-        if (pthread_attr_getstack(&attr, &unten, &groesse) == 0 && groesse > 2 * STAPEL_RESERVE)
-            stapel_grenze = reinterpret_cast<std::uintptr_t>(unten) + STAPEL_RESERVE;
+        if (pthread_attr_getstack(&attr, &unten, &groesse) == 0 && groesse > 2 * reserve)
+            grenze = reinterpret_cast<std::uintptr_t>(unten) + reserve;
         pthread_attr_destroy(&attr);
     }
 #endif
+    return grenze;
 }
 
 SGML::~SGML() = default;

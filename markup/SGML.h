@@ -33,6 +33,11 @@ constexpr std::ptrdiff_t SGML_MAX_LITERAL = 2097152;
 // sanitizers); the limit leaves most of the run's stack to later stages.
 constexpr int SGML_MAX_TIEFE = 20000;
 
+// The lowest stack address that recursion may reach on the calling thread,
+// leaving `reserve` bytes below it for reporting and unwinding; 0 when the
+// stack cannot be measured.
+std::uintptr_t SGML_Stapelgrenze(std::uintptr_t reserve);
+
 // Kinds of marked sections, as marked_section_start() returns them.
 enum SGMLmarkedItems : int {
     MS_KEINE = 0,
@@ -122,6 +127,7 @@ public:
     int entity_type();
     int external_entity_specification();
     int element_set();
+    int parameter_entity_reference();
     int marked_section_declaration();
     int marked_section_start();
     int marked_section_end();

@@ -115,8 +115,18 @@ int SGML::document_type_external_identifier() { return external_identifier(nullp
 
 int SGML::document_type_declaration_subset() {
     int etwas = 0;
-    while (entity_set() || element_set()) etwas = 1;
+    while (entity_set() || element_set() || parameter_entity_reference()) etwas = 1;
     return etwas;
+}
+
+// "%name;" between the declarations of an XML subset. It is not expanded:
+// whatever declarations it stands for are not read.
+int SGML::parameter_entity_reference() {
+    if (!dcl->xml || *cursor != L'%') return 0;
+    wchar_t* anfang = cursor++;
+    if (ist(K_NAMENSANFANG) && name(nullptr) && refc()) return 1;
+    cursor = anfang;
+    return 0;
 }
 
 int SGML::external_identifier(wchar_t* public_id, wchar_t* system_id) {
@@ -211,6 +221,11 @@ int SGML::entity_declaration() {
         fehler(ENTITY, L"Parameter-Separator erwartet.", cursor);
         return 1;
     }
+    // An XML parameter entity: "%" and a separator before its name.
+    if (dcl->xml && Token(L"%") && !ps()) {
+        fehler(ENTITY, L"Parameter-Separator erwartet.", cursor);
+        return 1;
+    }
     if (!entity_name()) {
         fehler(ENTITY, L"Entity-Bezeichner erwartet.", cursor);
         return 1;
@@ -260,6 +275,14 @@ int SGML::external_entity_specification() {
     if (!external_identifier(nullptr, nullptr)) {
         fehler(ENTITY, L"Externer Entity-Identifier erwartet.", cursor);
         return 0;
+    }
+    // An XML external entity without a type is a parsed one.
+    if (dcl->xml) {
+        wchar_t* nach_id = cursor;
+        ps();
+        const bool ende = IstToken(L">");
+        cursor = nach_id;
+        if (ende) return 1;
     }
     if (!ps()) {
         fehler(ENTITY, L"Parameter-Separator erwartet.", cursor);

@@ -319,11 +319,8 @@ TEST(SGML, EntityDeclarations) {
         {L"<!ENTITY e SYSTEM \"x\" SDATA>",
          "FEHLER: (Parser) SUBDOC, Entity-Typ: SDATA wird nicht unterstützt.\n" POS(1, 36)},
         {L"<!ENTITY e SYSTEM \"x\" FOO>", "FEHLER: (Parser) ENTITY, Entity-Typ: NDATA erwartet.\n" POS(1, 36)},
-        {L"<!ENTITY e SYSTEM \"x\" >", "FEHLER: (Parser) ENTITY, Entity-Typ erwartet.\n" POS(1, 36)},
         {L"<!ENTITY e SYSTEM \"x\" NDATA>", "FEHLER: (Parser) ENTITY, Parameter-Separator erwartet.\n" POS(1, 41)},
         {L"<!ENTITY e SYSTEM \"x\" NDATA >", "FEHLER: (Parser) NDATA, Bezeichner fehlt.\n" POS(1, 42)},
-        // An entity type must follow an external identifier.
-        {L"<!ENTITY e SYSTEM \"x\">", "FEHLER: (Parser) ENTITY, Parameter-Separator erwartet.\n" POS(1, 35)},
         {L"<!ENTITY e CDATA \"x\">",
          "FEHLER: (Parser) CDATA, Entity-Typ: CDATA wird nicht unterstützt.\n" POS(1, 25)},
         {L"<!ENTITY e SDATA \"x\">",
@@ -336,6 +333,25 @@ TEST(SGML, EntityDeclarations) {
     };
     for (const auto& f : faelle)
         Pruefe({{dok(f.entity).c_str(), 0, (std::string(f.meldungen) + D239).c_str()}});
+    // XML takes external parsed entities without a type, parameter entity
+    // declarations and references between declarations, none of them
+    // expanded; SGML asks for the entity type and knows none of the others.
+    const std::wstring xml = dok(L"<!ENTITY e SYSTEM \"x\"><!ENTITY f PUBLIC '-//F' \"f\" >\n"
+                                 L"<!ENTITY % p SYSTEM \"p.ent\"> %p; <!ENTITY % q \"q\">%q;");
+    Pruefe({{xml.c_str(), 1, ""}});
+    Pruefe({{dok(L"<!ENTITY e SYSTEM \"x\">").c_str(), 0,
+             "FEHLER: (Parser) ENTITY, Parameter-Separator erwartet.\n" POS(1, 35) D239},
+            {dok(L"<!ENTITY e SYSTEM \"x\" >").c_str(), 0,
+             "FEHLER: (Parser) ENTITY, Entity-Typ erwartet.\n" POS(1, 36) D239},
+            {dok(L"<!ENTITY % p \"p\">").c_str(), 0,
+             "FEHLER: (Parser) ENTITY, Entity-Bezeichner erwartet.\n" POS(1, 23)
+             "FEHLER: (Parser) [], Ende der Subdeklaration (]) erwartet.\n" POS(1, 23) D227}},
+           Syntax::SGML);
+    Pruefe({{dok(L"<!ENTITY %p \"p\">").c_str(), 0,
+             "FEHLER: (Parser) ENTITY, Parameter-Separator erwartet.\n" POS(1, 24)
+             "FEHLER: (Parser) [], Ende der Subdeklaration (]) erwartet.\n" POS(1, 24) D227},
+            {dok(L"%p <!ENTITY e 'e'>").c_str(), 0,
+             "FEHLER: (Parser) [], Ende der Subdeklaration (]) erwartet.\n" POS(1, 14) D227}});
     // Faults before the entity text end the declaration at once.
     Pruefe({{L"<!DOCTYPE a [<!ENTITY>]><a/>", 0,
              "FEHLER: (Parser) ENTITY, Parameter-Separator erwartet.\n" POS(1, 22)
