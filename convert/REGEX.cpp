@@ -23,19 +23,34 @@ namespace {
 constexpr uint32_t MATCH_LIMIT = 5000000;
 constexpr uint32_t DEPTH_LIMIT = 250000;
 constexpr uint32_t HEAP_LIMIT_KIB = 256 * 1024;
-// Per match: two seconds, and a tenth of a microsecond per character of
-// the subject, so that a plain pattern still gets through a 50 MB element.
+// Per match: two seconds of processor time, and a tenth of a microsecond
+// per character of the subject, so that a plain pattern still gets through
+// a 50 MB element.
 constexpr long long ZEIT_NS = 2000000000LL;
 constexpr long long ZEIT_NS_JE_ZEICHEN = 100;
 
-long long Uhr() {
+long long Uhr(clockid_t welche) {
     timespec t{};
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &t);
+    clock_gettime(welche, &t);
     return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
 }
 
-int Zeit_pruefen(pcre2_callout_block*, void* frist) {
-    return Uhr() > *static_cast<long long*>(frist) ? PCRE2_ERROR_MATCHLIMIT : 0;
+// The coarse wall clock is cheap enough to ask before every item; only
+// when it says the time is up is the processor time asked, so that a busy
+// machine does not cut a search short.
+struct Frist {
+    long long wand;     // wall-clock time until which no question is needed
+    long long beginn;   // processor time at the start
+    long long budget;   // processor time allowed
+};
+
+int Zeit_pruefen(pcre2_callout_block*, void* daten) {
+    Frist& f = *static_cast<Frist*>(daten);
+    if (Uhr(CLOCK_MONOTONIC_COARSE) <= f.wand) return 0;
+    const long long verbraucht = Uhr(CLOCK_THREAD_CPUTIME_ID) - f.beginn;
+    if (verbraucht >= f.budget) return PCRE2_ERROR_MATCHLIMIT;
+    f.wand = Uhr(CLOCK_MONOTONIC_COARSE) + (f.budget - verbraucht);
+    return 0;
 }
 
 enum Fehler {
@@ -232,7 +247,8 @@ bool unicode_regex_auswerten(const wchar_t* subject, const wchar_t* pattern, int
     const Muster& m = speicher.Holen(pattern, case_sensitive != 0);
     if (m.code == nullptr) return Melden(m.fehler);
     const std::size_t laenge = std::wcslen(subject);
-    long long frist = Uhr() + ZEIT_NS + static_cast<long long>(laenge) * ZEIT_NS_JE_ZEICHEN;
+    const long long budget = ZEIT_NS + static_cast<long long>(laenge) * ZEIT_NS_JE_ZEICHEN;
+    Frist frist{Uhr(CLOCK_MONOTONIC_COARSE) + budget, Uhr(CLOCK_THREAD_CPUTIME_ID), budget};
     pcre2_set_callout(speicher.suchen, Zeit_pruefen, &frist);
     const int ergebnis = pcre2_match(m.code, reinterpret_cast<PCRE2_SPTR>(subject), laenge, 0, 0, speicher.daten,
                                      speicher.suchen);
