@@ -79,7 +79,11 @@ const wchar_t* Attribut_lesen(CNV& c, int rule, int element, const wchar_t* attr
 
 // ---------------------------------------------------------------- comparing
 
-wchar_t Klein(wchar_t c) { return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c))); }
+// Lower case; ASCII without asking the locale, as that is most of any text.
+wchar_t Klein(wchar_t c) {
+    if (c < 0x80) return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c;
+    return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+}
 
 bool Gleich_ohne_Fall(std::wstring_view a, std::wstring_view b) {
     if (a.size() != b.size()) return false;
@@ -91,8 +95,8 @@ bool Gleich_ohne_Fall(std::wstring_view a, std::wstring_view b) {
 int Ordnung_ohne_Fall(std::wstring_view a, std::wstring_view b) {
     const std::size_t n = a.size() < b.size() ? a.size() : b.size();
     for (std::size_t i = 0; i < n; ++i) {
-        const wint_t x = std::towlower(static_cast<wint_t>(a[i]));
-        const wint_t y = std::towlower(static_cast<wint_t>(b[i]));
+        const wint_t x = static_cast<wint_t>(Klein(a[i]));
+        const wint_t y = static_cast<wint_t>(Klein(b[i]));
         if (x != y) return x < y ? -1 : 1;
     }
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);

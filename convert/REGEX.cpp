@@ -3,6 +3,7 @@
 #define PCRE2_CODE_UNIT_WIDTH 32
 #include <pcre2.h>
 
+#include <ctime>
 #include <cwchar>
 #include <string>
 #include <string_view>
@@ -15,10 +16,42 @@ static_assert(sizeof(wchar_t) == sizeof(PCRE2_UCHAR32), "wide text must be 32-bi
 namespace {
 
 // Enough for any sensible pattern on a large element, and small enough that
-// catastrophic backtracking gives up in well under a second.
+// catastrophic backtracking gives up in well under a second. The library
+// counts its steps afresh at every start position and not at all while a
+// single repeat scans on, so the match is also bounded by time: a callout
+// before every item of the pattern looks at the clock.
 constexpr uint32_t MATCH_LIMIT = 5000000;
-constexpr uint32_t DEPTH_LIMIT = 1000000;
+constexpr uint32_t DEPTH_LIMIT = 250000;
 constexpr uint32_t HEAP_LIMIT_KIB = 256 * 1024;
+// Per match: two seconds of processor time, and a tenth of a microsecond
+// per character of the subject, so that a plain pattern still gets through
+// a 50 MB element.
+constexpr long long ZEIT_NS = 2000000000LL;
+constexpr long long ZEIT_NS_JE_ZEICHEN = 100;
+
+long long Uhr(clockid_t welche) {
+    timespec t{};
+    clock_gettime(welche, &t);
+    return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
+}
+
+// The coarse wall clock is cheap enough to ask before every item; only
+// when it says the time is up is the processor time asked, so that a busy
+// machine does not cut a search short.
+struct Frist {
+    long long wand;     // wall-clock time until which no question is needed
+    long long beginn;   // processor time at the start
+    long long budget;   // processor time allowed
+};
+
+int Zeit_pruefen(pcre2_callout_block*, void* daten) {
+    Frist& f = *static_cast<Frist*>(daten);
+    if (Uhr(CLOCK_MONOTONIC_COARSE) <= f.wand) return 0;
+    const long long verbraucht = Uhr(CLOCK_THREAD_CPUTIME_ID) - f.beginn;
+    if (verbraucht >= f.budget) return PCRE2_ERROR_MATCHLIMIT;
+    f.wand = Uhr(CLOCK_MONOTONIC_COARSE) + (f.budget - verbraucht);
+    return 0;
+}
 
 enum Fehler {
     KEINER,
@@ -181,7 +214,8 @@ public:
         // end, \u and \x escapes as there; letters, digits and case in the
         // Unicode sense; subjects may hold code points that are no valid
         // UTF-32 (unpaired surrogates of UCS-2 input) without failing.
-        uint32_t optionen = PCRE2_UTF | PCRE2_UCP | PCRE2_MATCH_INVALID_UTF | PCRE2_DOLLAR_ENDONLY | PCRE2_ALT_BSUX;
+        uint32_t optionen = PCRE2_UTF | PCRE2_UCP | PCRE2_MATCH_INVALID_UTF | PCRE2_DOLLAR_ENDONLY | PCRE2_ALT_BSUX |
+                            PCRE2_AUTO_CALLOUT;
         if (!case_sensitive) optionen |= PCRE2_CASELESS;
         int code = 0;
         PCRE2_SIZE stelle = 0;
@@ -212,8 +246,12 @@ bool unicode_regex_auswerten(const wchar_t* subject, const wchar_t* pattern, int
     if (speicher.daten == nullptr || speicher.suchen == nullptr) return Melden(SPEICHER_UEBERSETZEN);
     const Muster& m = speicher.Holen(pattern, case_sensitive != 0);
     if (m.code == nullptr) return Melden(m.fehler);
-    const int ergebnis = pcre2_match(m.code, reinterpret_cast<PCRE2_SPTR>(subject), std::wcslen(subject), 0, 0,
-                                     speicher.daten, speicher.suchen);
+    const std::size_t laenge = std::wcslen(subject);
+    const long long budget = ZEIT_NS + static_cast<long long>(laenge) * ZEIT_NS_JE_ZEICHEN;
+    Frist frist{Uhr(CLOCK_MONOTONIC_COARSE) + budget, Uhr(CLOCK_THREAD_CPUTIME_ID), budget};
+    pcre2_set_callout(speicher.suchen, Zeit_pruefen, &frist);
+    const int ergebnis = pcre2_match(m.code, reinterpret_cast<PCRE2_SPTR>(subject), laenge, 0, 0, speicher.daten,
+                                     speicher.suchen);
     if (ergebnis >= 0) return true;
     if (ergebnis == PCRE2_ERROR_NOMATCH) return false;
     return Melden(Suchfehler(ergebnis));
