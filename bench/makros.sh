@@ -15,14 +15,14 @@ arbeit=$(mktemp -d /tmp/tessar-makros.XXXXXX)
 trap 'rm -rf "$arbeit"' EXIT
 cd "$arbeit"
 
-zeit() {  # script -> wall seconds
-    /usr/bin/time -f "%e" -o zeit "$tessar" -q buch.xml "$1" htm >/dev/null || echo "(Lauf fehlgeschlagen)" >&2
-    cat zeit
+zeit() {  # script -> "wall/cpu" seconds (the machine may be shared: cpu is steadier)
+    /usr/bin/time -f "%e %U %S" -o zeit "$tessar" -q buch.xml "$1" htm >/dev/null || echo "(Lauf fehlgeschlagen)" >&2
+    awk '{ printf "%.2f/%.2f", $1, $2 + $3 }' zeit
 }
 
-printf "%8s %12s %12s %12s\n" "MB" "buch.xb" "zaehler.xb" "fussnoten.xb"
+printf "%6s %16s %16s %16s   (seconds, wall/cpu)\n" "MB" "buch.xb" "zaehler.xb" "fussnoten.xb"
 for mb in "${groessen[@]}"; do
     perl "$hier/buchgen.pl" buch "$mb" >buch.xml
-    printf "%8s %11ss %11ss %11ss\n" "$mb" "$(zeit "$hier/buch.xb")" "$(zeit "$hier/zaehler.xb")" \
+    printf "%6s %16s %16s %16s\n" "$mb" "$(zeit "$hier/buch.xb")" "$(zeit "$hier/zaehler.xb")" \
         "$(zeit "$hier/fussnoten.xb")"
 done
