@@ -68,7 +68,6 @@ int Element_waehlen(CNV& c, int item, const wchar_t* name, int schluessel, const
 // that specifies it, or a declared default.
 struct Attributquelle {
     int stueck = -1;                 // first value piece; -1: not specified
-    int element = -1;                // the element that specified it or declared the default
     const wchar_t* vorgabe = nullptr;
 };
 
@@ -78,14 +77,12 @@ bool Attribut_hier(CNV& c, int r, int el, const wchar_t* attribut, bool geerbt, 
     int a = el;
     if (c.meta.IPR_find_attrname(&a, attribut)) {
         q->stueck = a + 1;
-        q->element = el;
         return true;
     }
     const wchar_t* vorgabe = nullptr;
     if (!c.basic->Find_attribute_default(r, c.Itemname(el), attribut, &vorgabe)) return false;
     if (geerbt && (vorgabe == nullptr || vorgabe[0] == 0)) return false;
     q->vorgabe = vorgabe != nullptr ? vorgabe : L"";
-    q->element = el;
     return true;
 }
 
