@@ -4,13 +4,30 @@
 #include "convert/CNV.h"
 #include "markup/DCL.h"
 #include "script/BASIC.h"
-#include "textio/Konsole.h"
 
 namespace {
 
 bool Ist_Attributstueck(METAtypeItems k) {
     return k == META_ATTR_DATA || k == META_ATTR_VALUE || k == META_ATTR_GREF || k == META_ATTR_CREF ||
            k == META_ATTR_NREF;
+}
+
+// The general failure pair of a start tag or an empty tag.
+void Tagfehler(CNV& cnv, int rule, int item, bool leer) {
+    cnv.Fehler_Skript(nullptr,
+                      leer ? L"Beim Konvertieren des Tags ist ein Fehler aufgetreten"
+                           : L"Beim Konvertieren des Starttags ist ein Fehler aufgetreten",
+                      nullptr, rule);
+    cnv.Fehler_Dokument(leer ? L"Tag" : L"Starttag",
+                        leer ? L"Beim Konvertieren des Tags '%ls' ist ein Fehler aufgetreten"
+                             : L"Beim Konvertieren des Starttags '%ls' ist ein Fehler aufgetreten",
+                        cnv.Itemname(item), item);
+}
+
+void Endtagfehler(CNV& cnv, int rule, int item) {
+    cnv.Fehler_Dokument(L"Endtag", L"Beim Konvertieren des Endtags '%ls' ist ein Fehler aufgetreten.",
+                        cnv.Itemname(item), item);
+    cnv.Fehler_Skript(nullptr, L"im Skript", nullptr, rule);
 }
 
 }  // namespace
@@ -180,41 +197,12 @@ int CNV::Undeklariert_Start(int rule, int item, bool leer) {
     if (basic->drop_undefined_elements) return 1;
     if (basic->only_defined_elements) {
         if (Write_stag(item)) return 1;
-        Fehler_Skript(nullptr,
-                      leer ? L"Beim Konvertieren des Tags ist ein Fehler aufgetreten"
-                           : L"Beim Konvertieren des Starttags ist ein Fehler aufgetreten",
-                      nullptr, rule);
-        Fehler_Dokument(leer ? L"Tag" : L"Starttag",
-                        leer ? L"Beim Konvertieren des Tags '%ls' ist ein Fehler aufgetreten"
-                             : L"Beim Konvertieren des Starttags '%ls' ist ein Fehler aufgetreten",
-                        Itemname(item), item);
+        Tagfehler(*this, rule, item, leer);
         return 0;
     }
     Fehler_Dokument(L"Starttag", L"Element '%ls' nicht deklariert.", Itemname(item), item);
     return 0;
 }
-
-namespace {
-
-// The general failure pair of a start tag or an empty tag.
-void Tagfehler(CNV& cnv, int rule, int item, bool leer) {
-    cnv.Fehler_Skript(nullptr,
-                      leer ? L"Beim Konvertieren des Tags ist ein Fehler aufgetreten"
-                           : L"Beim Konvertieren des Starttags ist ein Fehler aufgetreten",
-                      nullptr, rule);
-    cnv.Fehler_Dokument(leer ? L"Tag" : L"Starttag",
-                        leer ? L"Beim Konvertieren des Tags '%ls' ist ein Fehler aufgetreten"
-                             : L"Beim Konvertieren des Starttags '%ls' ist ein Fehler aufgetreten",
-                        cnv.Itemname(item), item);
-}
-
-void Endtagfehler(CNV& cnv, int rule, int item) {
-    cnv.Fehler_Dokument(L"Endtag", L"Beim Konvertieren des Endtags '%ls' ist ein Fehler aufgetreten.",
-                        cnv.Itemname(item), item);
-    cnv.Fehler_Skript(nullptr, L"im Skript", nullptr, rule);
-}
-
-}  // namespace
 
 int CNV::Convert_starttag(int* rule, int item, PARSERtypeItems mode, DATAtypeItems* model, const wchar_t* copyname,
                           int depth, bool rules) {

@@ -95,3 +95,34 @@ TEST(CNVRegeln, ConditionsPassTheFocusOn) {
 }
 
 }  // namespace
+
+namespace {
+
+// A rule that converts its own element again (as a COPY of it would, with
+// no end) recurses without bound: the walk stops with a message before the
+// stack runs out.
+class Endlos : public CNV {
+public:
+    int Convert_starttag(int*, int item, PARSERtypeItems mode, DATAtypeItems* model, const wchar_t* copyname,
+                         int depth, bool rules) override {
+        return Convert_Element(&item, *model, mode, copyname, depth + 1, rules);
+    }
+};
+
+TEST(CNVRegeln, EndlessRecursionStopsBeforeTheStackEnds) {
+    testdatei::Verzeichnis dir;
+    dir.schreiben("s.xb", "ELEMENT a ENDE\n");
+    dir.schreiben("d.xml", "<a>x</a>");
+    IPR ipr;
+    konsole([&] { ASSERT_TRUE(ipr.Skript_Init(breit(dir.pfad() + "/s.xb").c_str(), false, false, false, 0)); });
+    Endlos cnv;
+    cnv.Interpreter_Initialisierung(&ipr);
+    const std::wstring d = breit(dir.pfad() + "/d.xml");
+    ASSERT_EQ(cnv.AusgabeOpen(d.c_str(), nullptr, nullptr, false), 1);
+    ASSERT_EQ(cnv.Quelle_Read(), 1);
+    EXPECT_EQ(konsole([&] { EXPECT_EQ(cnv.Quelle_Convert(), 0); }),
+              "FEHLER: (Parser) Element, Maximale Verschachtelungstiefe überschritten.\n"
+              "in Datei '" + dir.pfad() + "/d.xml' Zeile=1, Zeichen=2 (ungefähr)\n");
+}
+
+}  // namespace
