@@ -77,6 +77,12 @@ const wchar_t* Attribut_lesen(CNV& c, int rule, int element, const wchar_t* attr
     }
 }
 
+// One huge element should not hold its copies for the rest of the file.
+void Grosse_freigeben(CNV::Vergleichstexte& t) {
+    for (std::vector<wchar_t>* v : {&t.subjekt, &t.wert, &t.klein_subjekt, &t.klein_wert})
+        if (v->size() > (std::size_t{1} << 20)) std::vector<wchar_t>().swap(*v);
+}
+
 // ---------------------------------------------------------------- comparing
 
 // Lower case; ASCII without asking the locale, as that is most of any text.
@@ -257,7 +263,9 @@ int CNV::Attributbedingung_Ende(int r) const {
 
 bool CNV::Numerischer_Wert(const wchar_t* text, double* wert, wchar_t* einheit) {
     if (einheit != nullptr) *einheit = 0;
-    if (text == nullptr || std::wcslen(text) > 30) return false;
+    if (text == nullptr) return false;
+    for (int n = 0; text[n] != 0; ++n)
+        if (n == 30) return false;
     const wchar_t* p = text;
     while (*p == L' ' || *p == L'\t' || *p == L'\r' || *p == L'\n') ++p;
     wchar_t zahl[64];
@@ -320,7 +328,9 @@ int CNV::Check_attribute(int* rule, int* focus, int* other, int implied) {
         wert = Attribut_lesen(*this, r + 2, anderes, basic->Text(r + 2), false, vergleichstexte.wert);
     }
     if (wert == nullptr) return 0;
-    return Vergleichen(*this, subjekt, wert, static_cast<int>(op.value)) ? 1 : 0;
+    const bool ergebnis = Vergleichen(*this, subjekt, wert, static_cast<int>(op.value));
+    Grosse_freigeben(vergleichstexte);
+    return ergebnis ? 1 : 0;
 }
 
 int CNV::Check_content(int* rule, int* focus) {
@@ -340,8 +350,7 @@ int CNV::Check_content(int* rule, int* focus) {
     if (!meta.Read_content_value(element, text.data(), static_cast<int>(n + 1), pcdata, 1)) return 0;
     const wchar_t* wert = basic->Item(r + 2).begin != nullptr ? basic->Text(r + 2) : L"";
     const bool ergebnis = Vergleichen(*this, text.data(), wert, static_cast<int>(op.value));
-    // One huge element should not hold its copy for the rest of the file.
-    if (text.size() > (1u << 20)) std::vector<wchar_t>().swap(text);
+    Grosse_freigeben(vergleichstexte);
     return ergebnis ? 1 : 0;
 }
 
