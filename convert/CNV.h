@@ -11,6 +11,7 @@
 // (a subclass) sees each of them. The order of the virtual operations below
 // is the slot order and must not change.
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "markup/META.h"
@@ -232,8 +233,40 @@ public:
                          int item);
 
     // Conditions.
+    // Work texts of the comparisons, kept for the engine's life so that a
+    // comparison allocates only when a text outgrows every earlier one.
+    struct Vergleichstexte {
+        std::vector<wchar_t> subjekt, wert, klein_subjekt, klein_wert;
+    };
+    Vergleichstexte vergleichstexte;
+    // FIND over the whole document gives every element the same answer as
+    // long as nothing is deleted: the answer per rule position, with the
+    // deletion count it was found at.
+    struct Fundstelle {
+        std::uint64_t loeschungen;
+        int ergebnis;
+    };
+    std::unordered_map<int, Fundstelle> find_dokument;
+    // Whether an attribute or content condition ([name...], [#DAT...],
+    // [#PCDATA...], ["text"]) starts at the rule position, and the position
+    // after it (with an element name before it, if any).
+    bool Ist_Attributbedingung(int rule) const;
+    int Attributbedingung_Ende(int rule) const;
 
     // Macros.
+    // Script position of the macro whose value is being computed; the
+    // messages of the computation point there.
+    const wchar_t* wert_position = nullptr;
+    // Counter texts of COUNT: letters (a to z, then aa to zz, ...) and Roman
+    // numerals, in capitals when asked. The length of the text; a length
+    // above the capacity (characters, terminator not counted) when it does
+    // not fit, and then nothing is written.
+    static int Berechne_alpha(int n, wchar_t* out, int capacity, bool gross);
+    static int Berechne_rom(int n, wchar_t* out, int capacity, bool gross);
+    // Two work buffers for attribute values (16387 characters), made once
+    // per engine: macros run for every element.
+    wchar_t* Makropuffer(int welcher);
+    std::vector<wchar_t> makro_puffer[2];
 };
 
 // Reads a decimal number (a full stop or comma as decimal separator, an

@@ -23,11 +23,15 @@ bool META::wachsen(int neue_grenze) {
 
 int META::Init(int capacity, DCL* declarations) {
     dcl = declarations;
+    index = Strukturindex{};
+    geloescht = 0;
     std::free(items);
     items = nullptr;
     anzahl = 0;
     grenze = 0;
     hinzugefuegt = 0;
+    zaehler.reset();
+    geloeschte_starttags.clear();
     if (capacity < 0) {
         Konsole_Text(
             L"FEHLER: (Interpreter) Interner Speicherverwaltungsfehler (M0I0S0N). Bitte mit Beispiel an den "
@@ -66,7 +70,9 @@ int META::AddItem_am_Rand(METAtypeItems kind, wchar_t* start, wchar_t* end, int 
 
 META::metaitem* META::delete_item(int i) {
     if (!gueltig(i)) return nullptr;
+    if (items[i].kind == META_STARTTAG && items[i].start != nullptr) geloeschte_starttags.push_back(i);
     items[i].start = nullptr;
+    ++geloescht;
     return &items[i];
 }
 

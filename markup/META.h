@@ -4,6 +4,11 @@
 // text: they point into the input buffer's text, so the buffer must outlive
 // the store. The conversion walks the array by position (from 0).
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 class DCL;
 
@@ -122,6 +127,28 @@ public:
     bool IPR_if_ine(int* item, const wchar_t* name);
     int IPR_count(int item);
     int IPR_count_doc(int item);
+    // For IMPLIED: the item's start tag or its nearest ancestor that carries
+    // the attribute, as `traegt` decides for one start tag; -1 for none.
+    // Answers are kept per attribute, so that a chain of nested elements
+    // asks each start tag once.
+    int IPR_find_traeger(int item, const wchar_t* attribut, bool (*traegt)(void* kontext, int start),
+                         void* kontext);
+
+    // ---- Conditions: names, relations and the structure index ------------
+    // True when the item is a live start tag (or other name item) whose name
+    // equals `name` by the declarations' rule; deleted items never match.
+    bool Name_gleich(int i, const wchar_t* name) const;
+    // The parent of the start tag at i: the recorded one when it is a start
+    // tag, else the nearest earlier start tag of a lower level; -1: none.
+    // `melden` reports a recorded parent that is no start tag.
+    int Elternteil(int i, bool melden = false);
+    // How many characters Read_content_value would produce (terminator not
+    // counted), so that callers can size the buffer exactly.
+    std::size_t Inhalt_Laenge(int start, int tags_as_spaces, int refs_as_text) const;
+    std::size_t Attributwert_Laenge(int first, int refs_as_text) const;
+    // Items deleted since Init: answers that depend on the text of items
+    // stay valid while this does not change.
+    std::uint64_t Loeschungen() const { return geloescht; }
 
 private:
     bool gueltig(int i) const { return i >= 0 && i < anzahl; }
@@ -138,4 +165,53 @@ private:
     std::int32_t wachstum = WACHSTUM;
     std::int32_t hinzugefuegt = 0; // additions since Init
     DCL* dcl = nullptr;            // not owned; names are compared by it
+
+    // Conditions. Sibling, subtree and per-name relations are fixed once
+    // the document is parsed (deleting only blanks an item's text), so they
+    // are indexed once, on the first query that needs them, and answer as
+    // the walks over the items would, deleted items included. Start tags
+    // are numbered in document order ("ordinals").
+    struct Strukturindex {
+        bool gebaut = false;
+        int namecase = 0;                 // the name rule the names were folded by
+        std::vector<int> tags;            // ordinal -> item position
+        std::vector<int> eltern;          // ordinal -> parent ordinal by levels, -1
+        std::vector<int> vor, nach;       // ordinal -> previous / next sibling, -1
+        std::vector<int> ende;            // ordinal -> first ordinal after its subtree
+        std::vector<int> nid;             // ordinal -> name number, -1 when deleted at build
+        std::vector<int> dok;             // ordinals grouped by name, in document order
+        std::vector<int> dok_anfang;      // name number -> first place in dok (one more entry)
+        std::vector<int> geschw;          // non-root ordinals by (parent, name, ordinal)
+        // Skip distances over places whose start tag has been deleted,
+        // shortened as they are walked (deletion is never undone).
+        std::vector<int> dok_vor, dok_rueck, geschw_vor, geschw_rueck;
+        struct Hash {
+            using is_transparent = void;
+            std::size_t operator()(std::wstring_view s) const { return std::hash<std::wstring_view>{}(s); }
+        };
+        std::unordered_map<std::wstring, int, Hash, std::equal_to<>> namen;
+        std::wstring faltung;             // work text for folding a looked-up name
+    };
+    Strukturindex index;
+    std::uint64_t geloescht = 0;
+
+    Strukturindex& Index();
+    int Ordinal(int position) const;      // -1 when the item is no start tag
+    int Namensnummer(const wchar_t* name);
+    int Starttag_von(int i) const;
+    bool Lebt(int ordinal) const { return items[index.tags[ordinal]].start != nullptr; }
+    int Naechster_lebend(const std::vector<int>& liste, std::vector<int>& sprung, int j) const;
+    int Voriger_lebend(const std::vector<int>& liste, std::vector<int>& sprung, int j) const;
+    bool Geschwister(int* item, const wchar_t* name, bool spaeter, bool irgendeins);
+    int Geschwister_ab(int eltern, int name, int nach_ordinal);
+    int Geschwister_vor(int eltern, int name, int vor_ordinal);
+    int Namentlich_ab(int name, int nach_ordinal);
+    int Grenze_Ebene(int position, int level);
+
+    // Element counters of COUNT (convert/META_Zaehler.cpp), built on first
+    // use. Start tags deleted since Init, in the order of deletion: the
+    // counters catch up with them instead of walking the store again.
+    struct ZAEHLER;
+    std::unique_ptr<ZAEHLER, void (*)(ZAEHLER*)> zaehler{nullptr, nullptr};
+    std::vector<std::int32_t> geloeschte_starttags;
 };

@@ -252,7 +252,8 @@ unsigned int BAS::makro_notempty() { return keyword(L"NOTEMPTY") ? 1 : 0; }
 unsigned int BAS::condition_implied() { return keyword(L"IMPLIED") ? 1 : 0; }
 unsigned int BAS::condition_value() { return keyword(L"VALUE") ? 1 : 0; }
 
-// FIND(context[,range]) and NOTFIND.
+// FIND(context[,range][,count]) and NOTFIND. The count is accepted as in
+// COPY; the first passing candidate decides whatever it says.
 bool BAS::find_condition(unsigned int (BAS::*word)(), const wchar_t* subject) {
     if (!(this->*word)()) return false;
     if (!punct(L"(")) {
@@ -264,6 +265,7 @@ bool BAS::find_condition(unsigned int (BAS::*word)(), const wchar_t* subject) {
         return false;
     }
     makro_find_range();
+    makro_find_number();
     return close_paren(subject, kMissingParenEnd);
 }
 

@@ -264,6 +264,7 @@ TEST_F(Recording, MacrosRecordTheirParametersAndDefaults) {
               "FIND 0 0 'FIND'\n"
               "NAME 1 0 'e'\n"
               "RANGE 0 4 'PARENT'\n"
+              "FIND_NUMBER 0 2 ''\n"
               "NOTSUB 1 0 'NOTSUB'\n"
               "NAME 1 0 'f'\n"
               "TOPLEVEL 1 0 'TOPLEVEL'\n"

@@ -659,14 +659,14 @@ void MakroFehler(const std::string& marked, const std::vector<M>& messages) {
 // ---- Conditions ----------------------------------------------------------------
 
 TEST(BASBedingung, ConditionKinds) {
-    Ergebnis r = Pruefe("ELEMENT p IF FIND(a) NOTFIND(b[x='1'] IN c,DOC) SUB SUB() NOTSUB(d) "
+    Ergebnis r = Pruefe("ELEMENT p IF FIND(a) NOTFIND(b[x='1'] IN c,DOC,ONE) SUB SUB() NOTSUB(d) "
                         "EMPTY NOTEMPTY IMPLIED(e[f]) VALUE([g=\"2\"]) [h] BEG='x' ENDIF ENDE",
                         {});
     EXPECT_EQ(r.log,
               "element_name=1'p' branch_if=1 makro_find=1 element_name=1'a' "
-              "makro_find_range=8'' makro_notfind=1 element_name=1'b' attribute_name'x' "
+              "makro_find_range=8'' makro_find_number=2'' makro_notfind=1 element_name=1'b' attribute_name'x' "
               "v_operator=3'=' condition_in=1 element_name=1'c' makro_find_range=2'DOC' "
-              "makro_sub=1 makro_sub=1 makro_notsub=1 element_name=1'd' makro_empty=1 "
+              "makro_find_number=1'ONE' makro_sub=1 makro_sub=1 makro_notsub=1 element_name=1'd' makro_empty=1 "
               "makro_notempty=1 condition_implied=1 element_name=1'e' attribute_name'f' "
               "v_dummy_notempty=2 condition_value=1 attribute_name'g' v_operator=3'=' "
               "attribute_name'h' v_dummy_notempty=2 rules_beg=1 makro_literal=1'x' "
