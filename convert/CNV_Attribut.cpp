@@ -345,9 +345,8 @@ int CNV::Check_content(int* rule, int* focus) {
     int element = *focus;
     if (!meta.IPR_find_starttag_context(&element, elementname)) return 0;
     const int pcdata = kopf == ITEM_CONTENT_PCDATA ? 1 : 0;
-    const std::size_t n = meta.Inhalt_Laenge(element, pcdata, 1);
-    std::vector<wchar_t>& text = Platz(vergleichstexte.subjekt, n);
-    if (!meta.Read_content_value(element, text.data(), static_cast<int>(n + 1), pcdata, 1)) return 0;
+    std::vector<wchar_t>& text = vergleichstexte.subjekt;
+    meta.Inhalt_lesen(element, pcdata, 1, text);
     const wchar_t* wert = basic->Item(r + 2).begin != nullptr ? basic->Text(r + 2) : L"";
     const bool ergebnis = Vergleichen(*this, text.data(), wert, static_cast<int>(op.value));
     Grosse_freigeben(vergleichstexte);
