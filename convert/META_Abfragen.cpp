@@ -644,6 +644,11 @@ bool META::Inhalt_schreiben(int start, int tags_as_spaces, int refs_as_text, Sen
 void META::Inhalt_lesen(int start, int tags_as_spaces, int refs_as_text, std::vector<wchar_t>& out) {
     out.clear();
     if (ist_art(start, META_STARTTAG)) {
+        // Counted first: a text of a large element is held once, not twice.
+        Zaehler z;
+        Inhalt_schreiben(start, tags_as_spaces, refs_as_text, z);
+        if (out.capacity() < z.n + 1) std::vector<wchar_t>().swap(out);
+        out.reserve(z.n + 1);
         Anhaenger a{out};
         Inhalt_schreiben(start, tags_as_spaces, refs_as_text, a);
     }
