@@ -56,7 +56,7 @@ int META::AddItem_am_Rand(METAtypeItems kind, wchar_t* start, wchar_t* end, int 
             L"Entwickler melden.\n");
         return 0;
     }
-    items[anzahl] = metaitem{kind, start, end, level, value, link, 0};
+    items[anzahl] = metaitem{start, end, kind, level, value, link};
     ++anzahl;
     ++hinzugefuegt;
     if (anzahl > grenze) {
