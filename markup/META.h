@@ -162,11 +162,13 @@ private:
     bool hat_bit(int i, std::int32_t bit) const { return gueltig(i) && (items[i].kind & bit) != 0; }
     bool ist_art(int i, METAtypeItems art) const { return gueltig(i) && items[i].kind == art; }
     bool wachsen(int neue_grenze);
+    void freigeben();
     // AddItem for the last free record, where the store grows, and for
     // stores that cannot take more.
     int AddItem_am_Rand(METAtypeItems kind, wchar_t* start, wchar_t* end, int level, int value, int link);
 
     metaitem* items = nullptr;     // grenze + 1 records
+    std::size_t abgebildet = 0;    // bytes mapped from the system, 0: malloc'ed
     std::int32_t anzahl = 0;       // items in the store
     std::int32_t grenze = 0;       // capacity limit
     std::int32_t wachstum = WACHSTUM;

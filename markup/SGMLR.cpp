@@ -266,15 +266,16 @@ int SGMLR::zahlenwert(const wchar_t* a, const wchar_t* e, bool hex) {
 }
 
 // The ends come from the items themselves: a second list of them would
-// cost another pointer per item. Every line feed about to be overwritten
-// is saved before the first terminator is written.
+// cost another pointer per item. One pass over the items: a line feed is
+// saved when its item is reached, before its terminator overwrites it.
 int SGMLR::Namen_Abschliessen() {
     if (meta == nullptr || abgeschlossen) return 0;
     const int n = meta->Anzahl();
-    for (int i = 0; i < n; ++i) buf->Zeilenende_retten(meta->Item(i).end);
     for (int i = 0; i < n; ++i) {
         wchar_t* ende = meta->Item(i).end;
-        if (ende != nullptr) *ende = L'\0';
+        if (ende == nullptr) continue;
+        if (*ende == L'\n') buf->Zeilenende_retten(ende);
+        *ende = L'\0';
     }
     abgeschlossen = true;
     return 1;
