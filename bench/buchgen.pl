@@ -10,7 +10,7 @@
 #      flach       one root with N sibling elements (a flat list)
 #      tief        chains of 10,000 nested elements, one after the other
 #      entitaeten  paragraphs made mostly of entity and character references
-# MB   the size to reach, in megabytes of the file (1, 10, 100 ...); the
+# MB   the size to reach, in megabytes of the file (0.1, 1, 10, 100 ...); the
 #      document closes its open elements after that, so it ends slightly
 #      larger.
 # KODIERUNG  UTF-8 (default), ISO-8859-1 or UTF-16 (little endian with a
@@ -22,7 +22,7 @@ use Encode qw(encode decode);
 my ($art, $mb, $kodierung) = @ARGV;
 $kodierung //= 'UTF-8';
 die "usage: $0 buch|flach|tief|entitaeten MB [UTF-8|ISO-8859-1|UTF-16]\n"
-    unless defined $mb && $art =~ /^(buch|flach|tief|entitaeten)$/ && $mb =~ /^\d+$/
+    unless defined $mb && $art =~ /^(buch|flach|tief|entitaeten)$/ && $mb =~ /^\d+(\.\d+)?$/
     && $kodierung =~ /^(UTF-8|ISO-8859-1|UTF-16)$/;
 my $ziel = $mb * 1024 * 1024;
 binmode STDOUT, ':raw';
