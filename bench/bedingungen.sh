@@ -32,9 +32,10 @@ SKRIPT
 
 messen() {  # name, command...
     local name=$1; shift
-    /usr/bin/time -f "%e %M" -o zeit "$@" >/dev/null
-    read -r sekunden kb <zeit
-    printf "%-28s %7.2f s %7.0f MB peak\n" "$name" "$sekunden" "$((kb / 1024))"
+    /usr/bin/time -f "%e %U %S %M" -o zeit "$@" >/dev/null
+    read -r sekunden user sys kb <zeit
+    printf "%-28s %7.2f s wall %7.2f s processor %7.0f MB peak\n" "$name" "$sekunden" \
+        "$(awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }')" "$((kb / 1024))"
 }
 
 for n in 100000 200000 400000; do

@@ -11,6 +11,8 @@
 // (a subclass) sees each of them. The order of the virtual operations below
 // is the slot order and must not change.
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -252,6 +254,21 @@ public:
     // after it (with an element name before it, if any).
     bool Ist_Attributbedingung(int rule) const;
     int Attributbedingung_Ende(int rule) const;
+    // IMPLIED conditions: per attribute name and start tag, the element the
+    // value is inherited from (-1: none), with the deletion count it holds
+    // for; a chain of nested elements is then climbed once, not once for
+    // every element in it.
+    struct Traegermerk {
+        std::int32_t traeger;
+        std::uint32_t stand;
+    };
+    struct Namenshash {
+        using is_transparent = void;
+        std::size_t operator()(std::wstring_view s) const { return std::hash<std::wstring_view>{}(s); }
+    };
+    std::unordered_map<std::wstring, std::vector<Traegermerk>, Namenshash, std::equal_to<>> implied_traeger;
+    std::vector<int> implied_pfad;
+    int Implied_Traeger(int rule, int element, const wchar_t* attribut);
 
     // Macros.
     // Script position of the macro whose value is being computed; the

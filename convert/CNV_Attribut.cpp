@@ -68,13 +68,20 @@ bool Vorgabe(CNV& c, int rule, int element, const wchar_t* attribut, const wchar
 // inherited from the nearest ancestor that has one. Null: none.
 const wchar_t* Attribut_lesen(CNV& c, int rule, int element, const wchar_t* attribut, bool erben,
                               std::vector<wchar_t>& text) {
-    for (int e = element;;) {
-        if (Angegeben(c, e, attribut, text)) return text.data();
-        const wchar_t* v = nullptr;
-        const bool hat = Vorgabe(c, rule, e, attribut, &v);
-        if (hat && (!erben || *v != 0)) return v;
-        if (!erben || !c.meta.IPR_find_context_element(&e)) return nullptr;
-    }
+    const int e = erben ? c.Implied_Traeger(rule, element, attribut) : element;
+    if (e < 0) return nullptr;
+    if (Angegeben(c, e, attribut, text)) return text.data();
+    const wchar_t* v = nullptr;
+    return Vorgabe(c, rule, e, attribut, &v) ? v : nullptr;
+}
+
+// Whether the element specifies the attribute or declares a non-empty
+// default for it: then IMPLIED takes it from there.
+bool Traegt(CNV& c, int rule, int element, const wchar_t* attribut) {
+    int a = element;
+    if (c.meta.IPR_find_attrname(&a, attribut)) return true;
+    const wchar_t* v = nullptr;
+    return Vorgabe(c, rule, element, attribut, &v) && *v != 0;
 }
 
 // One huge element should not hold its copies for the rest of the file.
@@ -245,6 +252,33 @@ constexpr int ERSCHOEPFT = -2;
 
 // ---------------------------------------------------------------- numbers
 
+int CNV::Implied_Traeger(int rule, int element, const wchar_t* attribut) {
+    if (element < 0 || element >= meta.Anzahl()) return -1;
+    auto it = implied_traeger.find(std::wstring_view(attribut));
+    if (it == implied_traeger.end()) it = implied_traeger.emplace(attribut, std::vector<Traegermerk>()).first;
+    std::vector<Traegermerk>& merk = it->second;
+    if (merk.empty()) merk.assign(static_cast<std::size_t>(meta.Anzahl()), Traegermerk{-1, ~0u});
+    // Declared defaults depend on the element's name only, so answers hold
+    // until an item is deleted.
+    const std::uint32_t stand = static_cast<std::uint32_t>(meta.Loeschungen());
+    implied_pfad.clear();
+    int e = element, traeger = -1;
+    for (;;) {
+        if (merk[e].stand == stand) {
+            traeger = merk[e].traeger;
+            break;
+        }
+        implied_pfad.push_back(e);
+        if (Traegt(*this, rule, e, attribut)) {
+            traeger = e;
+            break;
+        }
+        if (!meta.IPR_find_context_element(&e)) break;
+    }
+    for (int p : implied_pfad) merk[p] = Traegermerk{traeger, stand};
+    return traeger;
+}
+
 bool CNV::Ist_Attributbedingung(int rule) const { return Ist_Bedingungskopf(basic->Item(rule).kind); }
 
 // An attribute or content condition is recorded as an optional element
@@ -345,9 +379,8 @@ int CNV::Check_content(int* rule, int* focus) {
     int element = *focus;
     if (!meta.IPR_find_starttag_context(&element, elementname)) return 0;
     const int pcdata = kopf == ITEM_CONTENT_PCDATA ? 1 : 0;
-    const std::size_t n = meta.Inhalt_Laenge(element, pcdata, 1);
-    std::vector<wchar_t>& text = Platz(vergleichstexte.subjekt, n);
-    if (!meta.Read_content_value(element, text.data(), static_cast<int>(n + 1), pcdata, 1)) return 0;
+    std::vector<wchar_t>& text = vergleichstexte.subjekt;
+    meta.Inhalt_lesen(element, pcdata, 1, text);
     const wchar_t* wert = basic->Item(r + 2).begin != nullptr ? basic->Text(r + 2) : L"";
     const bool ergebnis = Vergleichen(*this, text.data(), wert, static_cast<int>(op.value));
     Grosse_freigeben(vergleichstexte);

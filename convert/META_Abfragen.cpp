@@ -37,6 +37,18 @@ struct Zaehler {
     }
 };
 
+struct Anhaenger {
+    std::vector<wchar_t>& out;
+    bool text(const wchar_t* b, const wchar_t* e) {
+        out.insert(out.end(), b, e);
+        return true;
+    }
+    bool zeichen(wchar_t c) {
+        out.push_back(c);
+        return true;
+    }
+};
+
 struct Kopierer {
     wchar_t* out;
     std::size_t kapazitaet;
@@ -76,27 +88,43 @@ bool Attribut_gehen(const META& m, int first, int als_text, Senke& s) {
     return true;
 }
 
-// The content of the element whose start tag is at `start`. It ends at the
-// element's end tag, at the next start tag of its level or a lower one, or
-// at any tag or content item that stands outside it (an element whose end
-// tag was left out, an SGML empty element).
+// One item of an element's content. The content ends at the element's end
+// tag, at the next start tag of its level or a lower one, or at any content
+// item that stands outside it (an element whose end tag was left out, an
+// SGML empty element): then `fertig` is set.
+enum class Schritt { WEITER, FERTIG, VOLL };
+
 template <class Senke>
-bool Inhalt_gehen(const META& m, int start, int tags_als_leer, int als_text, Senke& s) {
-    const int ebene = m.Item(start).level;
-    for (int j = start + 1; j < m.Anzahl(); ++j) {
-        const META::metaitem& r = m.Item(j);
-        if (r.kind == META_STARTTAG || r.kind == META_ENDTAG) {
-            if (r.level <= ebene) break;
-            if (r.kind == META_STARTTAG && tags_als_leer && r.start != nullptr && !s.zeichen(L' ')) return false;
-            continue;
-        }
-        if (!Ist_Inhalt(r.kind)) continue;
-        if (r.level <= ebene) break;
-        if (r.start == nullptr) continue;
-        const bool ok = r.kind == META_DATA ? s.text(r.start, r.end) : Referenz(s, r, als_text);
-        if (!ok) return false;
+Schritt Inhalt_Stelle(const META::metaitem& r, int ebene, int tags_als_leer, int als_text, Senke& s) {
+    if (r.kind == META_STARTTAG || r.kind == META_ENDTAG) {
+        if (r.level <= ebene) return Schritt::FERTIG;
+        if (r.kind == META_STARTTAG && tags_als_leer && r.start != nullptr && !s.zeichen(L' ')) return Schritt::VOLL;
+        return Schritt::WEITER;
     }
-    return true;
+    if (!Ist_Inhalt(r.kind)) return Schritt::WEITER;
+    if (r.level <= ebene) return Schritt::FERTIG;
+    if (r.start == nullptr) return Schritt::WEITER;
+    const bool ok = r.kind == META_DATA ? s.text(r.start, r.end) : Referenz(s, r, als_text);
+    return ok ? Schritt::WEITER : Schritt::VOLL;
+}
+
+// The content through the index: only the content items of the subtree,
+// and the start tags of the descendants when they read as blanks, merged
+// in document order. A chain of nested elements then costs its text, not its
+// depth, for every element of the chain.
+template <class Senke>
+bool Inhalt_gehen(const META& m, int start, int tags_als_leer, int als_text, Senke& s, const std::vector<int>& inhalt,
+                  const int* tag, const int* tag_ende, int grenze) {
+    const int ebene = m.Item(start).level;
+    auto j = std::upper_bound(inhalt.begin(), inhalt.end(), start);
+    if (!tags_als_leer) tag = tag_ende;
+    for (;;) {
+        const bool aus_inhalt = j != inhalt.end() && *j < grenze && (tag == tag_ende || *j < *tag);
+        if (!aus_inhalt && tag == tag_ende) return true;
+        const int stelle = aus_inhalt ? *j++ : *tag++;
+        const Schritt x = Inhalt_Stelle(m.Item(stelle), ebene, tags_als_leer, als_text, s);
+        if (x != Schritt::WEITER) return x == Schritt::FERTIG;
+    }
 }
 
 }  // namespace
@@ -133,8 +161,10 @@ META::Strukturindex& META::Index() {
     if (x.gebaut && x.namecase == namecase) return x;
     x = Strukturindex{};
     x.namecase = namecase;
-    for (int i = 0; i < anzahl; ++i)
+    for (int i = 0; i < anzahl; ++i) {
         if (items[i].kind == META_STARTTAG) x.tags.push_back(i);
+        else if (Ist_Inhalt(items[i].kind)) x.inhalt.push_back(i);
+    }
     const int n = static_cast<int>(x.tags.size());
     auto ebene = [&](int k) { return items[x.tags[k]].level; };
     x.eltern.assign(n, -1);
@@ -171,6 +201,25 @@ META::Strukturindex& META::Index() {
         auto it = x.namen.find(std::wstring_view(faltung));
         if (it == x.namen.end()) it = x.namen.emplace(faltung, static_cast<int>(x.namen.size())).first;
         x.nid[k] = it->second;
+    }
+
+    // The nearest open element of each name: walking up from a start tag,
+    // the ancestors of its own name.
+    x.gleichnamig.assign(n, -1);
+    x.vorfahr_merk.assign(x.namen.size(), {});
+    std::vector<int> innerstes(x.namen.size(), -1);
+    offen.clear();
+    for (int k = 0; k < n; ++k) {
+        while (!offen.empty() && x.ende[offen.back()] <= k) {
+            const int t = offen.back();
+            if (x.nid[t] >= 0) innerstes[x.nid[t]] = x.gleichnamig[t];
+            offen.pop_back();
+        }
+        if (x.nid[k] >= 0) {
+            x.gleichnamig[k] = innerstes[x.nid[k]];
+            innerstes[x.nid[k]] = k;
+        }
+        offen.push_back(k);
     }
 
     // Grouped by name (counting sort keeps document order), then the
@@ -333,19 +382,42 @@ bool META::IPR_if_in(int* item, const wchar_t* name) {
     return true;
 }
 
+// The last element of that name before s, then its ancestors of the same
+// name: the first of them whose subtree holds s is the nearest such
+// ancestor of s, without climbing every level of a deep document.
+int META::Vorfahr(int s, const wchar_t* name) {
+    const int nummer = Namensnummer(name);
+    if (nummer < 0 || !ist_art(s, META_STARTTAG)) return -1;
+    Strukturindex& x = index;
+    const int eltern = x.eltern[Ordinal(s)];
+    if (eltern < 0) return -1;
+    if (x.nid[eltern] == nummer && Lebt(eltern)) return x.tags[eltern];
+    Strukturindex::Vorfahrmerk& merk = x.vorfahr_merk[nummer];
+    if (merk.eltern != eltern || merk.stand != geloescht) {
+        merk = {eltern, -1, geloescht};
+        const auto b = x.dok.begin() + x.dok_anfang[nummer];
+        const auto e = x.dok.begin() + x.dok_anfang[nummer + 1];
+        const auto vor = std::lower_bound(b, e, eltern);
+        for (int k = vor == b ? -1 : *(vor - 1); k >= 0; k = x.gleichnamig[k]) {
+            if (x.ende[k] > eltern && Lebt(k)) {
+                merk.antwort = k;
+                break;
+            }
+        }
+    }
+    return merk.antwort < 0 ? -1 : x.tags[merk.antwort];
+}
+
 bool META::IPR_if_inx(int* item, const wchar_t* name) {
     const int s = Starttag_von(*item);
     if (s < 0) {
         Interner_Fehler(L"INX, Kein passender Starttag gefunden.");
         return false;
     }
-    for (int p = Elternteil(s); p >= 0; p = Elternteil(p)) {
-        if (Name_gleich(p, name)) {
-            *item = p;
-            return true;
-        }
-    }
-    return false;
+    const int p = Vorfahr(s, name);
+    if (p < 0) return false;
+    *item = p;
+    return true;
 }
 
 // The next later (or nearest earlier) sibling, or with `irgendeins` the
@@ -443,13 +515,11 @@ bool META::IPR_find_starttag_context(int* item, const wchar_t* name) {
     if (name == nullptr || *name == 0) return IPR_find_starttag(item);
     const int s = Starttag_von(*item);
     if (s < 0) return false;
-    for (int p = Elternteil(s, true); p >= 0; p = Elternteil(p, true)) {
-        if (Name_gleich(p, name)) {
-            *item = p;
-            return true;
-        }
-    }
-    return false;
+    Elternteil(s, true);  // reports a recorded parent that is no start tag
+    const int p = Vorfahr(s, name);
+    if (p < 0) return false;
+    *item = p;
+    return true;
 }
 
 bool META::IPR_find_attrname(int* item, const wchar_t* name) {
@@ -561,21 +631,36 @@ bool META::Read_attribute_value(int first, wchar_t* out, int capacity, int refs_
     return ok;
 }
 
-std::size_t META::Inhalt_Laenge(int start, int tags_as_spaces, int refs_as_text) const {
-    if (!ist_art(start, META_STARTTAG)) return 0;
-    if (dcl != nullptr && dcl->xml && IPR_is_XML_Empty_Element(start)) return 0;
-    Zaehler z;
-    Inhalt_gehen(*this, start, tags_as_spaces, refs_as_text, z);
-    return z.n;
+template <class Senke>
+bool META::Inhalt_schreiben(int start, int tags_as_spaces, int refs_as_text, Senke& s) {
+    if (dcl != nullptr && dcl->xml && IPR_is_XML_Empty_Element(start)) return true;
+    const Strukturindex& x = Index();
+    const int k = Ordinal(start);
+    const int grenze = x.ende[k] < static_cast<int>(x.tags.size()) ? x.tags[x.ende[k]] : anzahl;
+    return Inhalt_gehen(*this, start, tags_as_spaces, refs_as_text, s, x.inhalt, x.tags.data() + k + 1,
+                        x.tags.data() + x.ende[k], grenze);
+}
+
+void META::Inhalt_lesen(int start, int tags_as_spaces, int refs_as_text, std::vector<wchar_t>& out) {
+    out.clear();
+    if (ist_art(start, META_STARTTAG)) {
+        // Counted first: a text of a large element is held once, not twice.
+        Zaehler z;
+        Inhalt_schreiben(start, tags_as_spaces, refs_as_text, z);
+        if (out.capacity() < z.n + 1) std::vector<wchar_t>().swap(out);
+        out.reserve(z.n + 1);
+        Anhaenger a{out};
+        Inhalt_schreiben(start, tags_as_spaces, refs_as_text, a);
+    }
+    out.push_back(0);
 }
 
 bool META::Read_content_value(int start, wchar_t* out, int capacity, int tags_as_spaces, int refs_as_text) {
     if (out == nullptr || capacity <= 0) return false;
     out[0] = 0;
     if (!ist_art(start, META_STARTTAG)) return false;
-    if (dcl != nullptr && dcl->xml && IPR_is_XML_Empty_Element(start)) return true;
     Kopierer k{out, static_cast<std::size_t>(capacity)};
-    const bool ok = Inhalt_gehen(*this, start, tags_as_spaces, refs_as_text, k);
+    const bool ok = Inhalt_schreiben(start, tags_as_spaces, refs_as_text, k);
     out[k.n] = 0;
     if (!ok) Interner_Fehler(L"Content, Inhalt zu groß.");
     return ok;

@@ -142,10 +142,14 @@ public:
     // tag, else the nearest earlier start tag of a lower level; -1: none.
     // `melden` reports a recorded parent that is no start tag.
     int Elternteil(int i, bool melden = false);
-    // How many characters Read_content_value would produce (terminator not
-    // counted), so that callers can size the buffer exactly.
-    std::size_t Inhalt_Laenge(int start, int tags_as_spaces, int refs_as_text) const;
+    // What Read_content_value would produce, into a text that grows as
+    // needed (terminated); in one walk over the content.
+    void Inhalt_lesen(int start, int tags_as_spaces, int refs_as_text, std::vector<wchar_t>& out);
+    // How many characters Read_attribute_value would produce (terminator
+    // not counted), so that callers can size the buffer exactly.
     std::size_t Attributwert_Laenge(int first, int refs_as_text) const;
+    // The nearest ancestor of the start tag at s named `name`; -1: none.
+    int Vorfahr(int s, const wchar_t* name);
     // Items deleted since Init: answers that depend on the text of items
     // stay valid while this does not change.
     std::uint64_t Loeschungen() const { return geloescht; }
@@ -178,7 +182,17 @@ private:
         std::vector<int> eltern;          // ordinal -> parent ordinal by levels, -1
         std::vector<int> vor, nach;       // ordinal -> previous / next sibling, -1
         std::vector<int> ende;            // ordinal -> first ordinal after its subtree
+        std::vector<int> inhalt;          // positions of the content items (data, references)
         std::vector<int> nid;             // ordinal -> name number, -1 when deleted at build
+        std::vector<int> gleichnamig;     // ordinal -> nearest ancestor of the same name, -1
+        // Per name the last ancestor search: siblings ask it again and
+        // again from the same parent (valid until the next deletion).
+        struct Vorfahrmerk {
+            int eltern = -1;
+            int antwort = -1;
+            std::uint64_t stand = ~std::uint64_t{0};
+        };
+        std::vector<Vorfahrmerk> vorfahr_merk;
         std::vector<int> dok;             // ordinals grouped by name, in document order
         std::vector<int> dok_anfang;      // name number -> first place in dok (one more entry)
         std::vector<int> geschw;          // non-root ordinals by (parent, name, ordinal)
@@ -207,6 +221,8 @@ private:
     int Geschwister_vor(int eltern, int name, int vor_ordinal);
     int Namentlich_ab(int name, int nach_ordinal);
     int Grenze_Ebene(int position, int level);
+    template <class Senke>
+    bool Inhalt_schreiben(int start, int tags_as_spaces, int refs_as_text, Senke& s);
 
     // Element counters of COUNT (convert/META_Zaehler.cpp), built on first
     // use. Start tags deleted since Init, in the order of deletion: the
