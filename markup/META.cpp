@@ -95,13 +95,13 @@ int META::Init(int capacity, DCL* declarations) {
 }
 
 int META::AddItem_am_Rand(METAtypeItems kind, wchar_t* start, wchar_t* end, int level, int value, int link) {
-    if (items == nullptr || anzahl > grenze) {
+    if (items == nullptr || anzahl > grenze || !passt(start, end, level)) {
         Konsole_Text(
             L"FEHLER: (Interpreter) Interner Speicherverwaltungsfehler (M0A0M). Bitte mit Beispiel an den "
             L"Entwickler melden.\n");
         return 0;
     }
-    items[anzahl] = metaitem{start, end, kind, level, value, link};
+    items[anzahl] = Satz(kind, start, end, level, value, link);
     ++anzahl;
     ++hinzugefuegt;
     if (anzahl > grenze) {
