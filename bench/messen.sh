@@ -52,7 +52,7 @@ zeile() {  # label mb file cpu wall kb [other-cpu other-wall other-kb]
         if (oc == "") { printf "\n"; exit }
         printf "   %7.2f (%6.2f) %7.0f", oc, ow, ok / 1024
         c = c > 0 ? c : 0.01; oc = oc > 0 ? oc : 0.01
-        if (modus == "pruefen") printf "   %5.2fx time %5.2fx memory\n", c / oc, k / ok
+        if (modus == "pruefen") printf "   %5.2fx time\n", c / oc
         else printf "   %5.1fx faster %5.2fx memory\n", oc / c, k / ok }'
 }
 
