@@ -105,7 +105,8 @@ if [[ " ${groessen[*]} " == *" 10 "* && " ${groessen[*]} " == *" 100 "* ]]; then
         [[ $schluessel == *"|100" ]] || continue
         label=${schluessel%|100}
         awk -v l="$label" -v a="${zeit_von[$label|10]}" -v b="${zeit_von[$label|100]}" \
-            'BEGIN { printf "  %-26s %5.2f\n", l, b / (10 * (a > 0 ? a : 0.01)) }'
+            'BEGIN { if (a < 0.05) printf "  %-26s (too short at 10 MB)\n", l
+                     else printf "  %-26s %5.2f\n", l, b / (10 * a) }'
     done | sort
 fi
 
