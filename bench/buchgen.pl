@@ -1,20 +1,29 @@
 #!/usr/bin/env perl
 # Writes a deterministic benchmark document to standard output.
 #
-#   perl bench/buchgen.pl ART MB > datei.xml
+#   perl bench/buchgen.pl ART MB [KODIERUNG] > datei.xml
 #
-# ART  buch   a book: chapters, sections, paragraphs with inline markup,
-#             footnotes, tables, lists, attributes, entity and character
-#             references, an internal subset declaring the entities
-#      flach  one root with N sibling elements (a flat list)
-#      tief   chains of 10,000 nested elements, one after the other
-# MB   the size to reach, in megabytes (1, 10, 100 ...); the document closes
-#      its open elements after that, so it ends slightly larger.
+# ART  buch        a book: chapters, sections, paragraphs with inline markup,
+#                  footnotes, tables with widths in units, lists, attributes,
+#                  entity and character references, an internal subset
+#                  declaring the entities
+#      flach       one root with N sibling elements (a flat list)
+#      tief        chains of 10,000 nested elements, one after the other
+#      entitaeten  paragraphs made mostly of entity and character references
+# MB   the size to reach, in megabytes of the file (0.1, 1, 10, 100 ...); the
+#      document closes its open elements after that, so it ends slightly
+#      larger.
+# KODIERUNG  UTF-8 (default), ISO-8859-1 or UTF-16 (little endian with a
+#      byte-order mark); the XML declaration names it.
 use strict;
 use warnings;
+use Encode qw(encode decode);
 
-my ($art, $mb) = @ARGV;
-die "usage: $0 buch|flach|tief MB\n" unless defined $mb && $art =~ /^(buch|flach|tief)$/ && $mb =~ /^\d+$/;
+my ($art, $mb, $kodierung) = @ARGV;
+$kodierung //= 'UTF-8';
+die "usage: $0 buch|flach|tief|entitaeten MB [UTF-8|ISO-8859-1|UTF-16]\n"
+    unless defined $mb && $art =~ /^(buch|flach|tief|entitaeten)$/ && $mb =~ /^\d+(\.\d+)?$/
+    && $kodierung =~ /^(UTF-8|ISO-8859-1|UTF-16)$/;
 my $ziel = $mb * 1024 * 1024;
 binmode STDOUT, ':raw';
 
@@ -30,8 +39,22 @@ sub satz {
     return join ' ', map { $woerter[zufall(scalar @woerter)] } 1 .. $n;
 }
 
+# The text below is written as UTF-8 bytes; other encodings are made from it
+# piece by piece, and the size counts the bytes of the file.
 my $geschrieben = 0;
-sub aus { print $_[0]; $geschrieben += length $_[0]; }
+my $anfang = 1;
+sub aus {
+    my $text = $_[0];
+    if ($kodierung ne 'UTF-8') {
+        $text =~ s/encoding="UTF-8"/encoding="$kodierung"/ if $anfang;
+        my $zeichen = decode('UTF-8', $text);
+        $text = $kodierung eq 'UTF-16' ? ($anfang ? "\xFF\xFE" : '') . encode('UTF-16LE', $zeichen)
+                                        : encode('ISO-8859-1', $zeichen);
+    }
+    $anfang = 0;
+    print $text;
+    $geschrieben += length $text;
+}
 
 if ($art eq 'flach') {
     aus(qq(<?xml version="1.0" encoding="UTF-8"?>\n<liste>\n));
@@ -39,6 +62,24 @@ if ($art eq 'flach') {
         aus(qq(<eintrag nr="$i">) . satz() . qq(</eintrag>\n));
     }
     aus("</liste>\n");
+    exit 0;
+}
+
+if ($art eq 'entitaeten') {
+    aus(<<'KOPF');
+<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE text [
+<!ENTITY verlag "Beispielverlag">
+<!ENTITY autor "A. Autorin">
+<!ENTITY ort "Musterstadt">
+]>
+<text>
+KOPF
+    my @refs = ('&verlag;', '&autor;', '&ort;', '&amp;', '&lt;', '&gt;', '&quot;', '&#228;', '&#x20AC;', '&#8212;');
+    while ($geschrieben < $ziel) {
+        aus('<absatz>' . join(' ', map { $refs[zufall(scalar @refs)] } 1 .. 20 + zufall(20)) . "</absatz>\n");
+    }
+    aus("</text>\n");
     exit 0;
 }
 
@@ -82,7 +123,8 @@ sub absatz {
 
 sub tabelle {
     my $spalten = 2 + zufall(4);
-    my $t = qq(<tabelle spalten="$spalten">\n);
+    my $breite = 60 + zufall(141);
+    my $t = qq(<tabelle spalten="$spalten" breite="${breite}mm">\n);
     for my $z (1 .. 2 + zufall(6)) {
         $t .= '<zeile>' . join('', map { '<zelle>' . $woerter[zufall(scalar @woerter)] . '</zelle>' } 1 .. $spalten)
             . "</zeile>\n";

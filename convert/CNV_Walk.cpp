@@ -348,7 +348,7 @@ int CNV::Convert_ref(int rule, int item, PARSERtypeItems mode, DATAtypeItems mod
     if (model == DATA_DROP) return 1;
 
     const META::metaitem& it = meta.Item(item);
-    const wchar_t* name = gref ? it.start : nullptr;
+    const wchar_t* name = gref ? static_cast<wchar_t*>(it.start) : nullptr;
     const std::uint32_t code = gref ? 0 : static_cast<std::uint32_t>(it.value);
     int definition = 0;
     bool gefunden;

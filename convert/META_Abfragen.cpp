@@ -161,6 +161,14 @@ META::Strukturindex& META::Index() {
     if (x.gebaut && x.namecase == namecase) return x;
     x = Strukturindex{};
     x.namecase = namecase;
+    // Counted first, so that the lists are filled without moving.
+    std::size_t tags = 0, inhalt = 0;
+    for (int i = 0; i < anzahl; ++i) {
+        if (items[i].kind == META_STARTTAG) ++tags;
+        else if (Ist_Inhalt(items[i].kind)) ++inhalt;
+    }
+    x.tags.reserve(tags);
+    x.inhalt.reserve(inhalt);
     for (int i = 0; i < anzahl; ++i) {
         if (items[i].kind == META_STARTTAG) x.tags.push_back(i);
         else if (Ist_Inhalt(items[i].kind)) x.inhalt.push_back(i);

@@ -9,12 +9,14 @@
 #include <cwchar>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "convert/CNV.h"
 #include "driver/Dateinamen.h"
 #include "driver/HILF.h"
 #include "driver/LANG.h"
 #include "driver/PARA.h"
+#include "driver/Parallellauf.h"
 #include "driver/Trackingbericht.h"
 #include "driver/VERZLINUX.h"
 #include "driver/Zeichenwandlung.h"
@@ -52,6 +54,7 @@ struct Lauf_Zustand {
     bool web = false;
     bool hilfe = false;
     int tracking = 0;  // 0 off, 1 report, 2 report with autostart
+    int prozesse = 0;  // -j: worker processes for a per-file batch; 0: none
     wchar_t sprache[SPRACHE_MAX] = {};
     wchar_t eingabe[DATEINAME_MAX] = {};
     wchar_t skript[DATEINAME_MAX] = {};
@@ -85,6 +88,12 @@ int Parameter_Lesen(PARA& para, HILF& hilf, Lauf_Zustand& z) {
     } else if (para.LeseSchalter(L"-track")) {
         z.tracking = 1;
     }
+    // -j alone takes every processor; the summary of parameters does not
+    // show it, since the run must look exactly as without it.
+    if (para.LeseSchalter(L"-j"))
+        z.prozesse = Prozessoranzahl();
+    else
+        para.LeseSchalterZahl(L"-j", &z.prozesse);
 
     if (para.LeseSchalter(L"-lg")) {
         std::wcscpy(z.sprache, L"german");
@@ -197,6 +206,30 @@ void Datei_Bearbeiten(IPR& ipr, Lauf_Zustand& z, const wchar_t* datei) {
     }
 }
 
+// Whether the files may run side by side: no file may write what another
+// file reads or writes, or the order of the list would decide what stands
+// there at the end. A global output, and the reports of a check run (all
+// named "_track.html"), are shared by every file.
+bool Parallel_moeglich(VERZLINUX& suche, const Lauf_Zustand& z) {
+    if (z.global) return false;
+    if (z.erweiterung == nullptr) return z.tracking == 0;
+    std::unordered_map<std::wstring, std::int64_t> namen;  // name -> the file that owns it
+    wchar_t datei[DATEINAME_MAX];
+    for (std::int64_t i = 1; i <= suche.Anzahl(); ++i)
+        if (suche.RegisterRead(i, datei)) namen.emplace(datei, i);
+    auto beanspruchen = [&namen](const std::wstring& name, std::int64_t i) {
+        auto [stelle, neu] = namen.emplace(name, i);
+        return neu || stelle->second == i;
+    };
+    for (std::int64_t i = 1; i <= suche.Anzahl(); ++i) {
+        std::wstring ausgabe;
+        if (!suche.RegisterRead(i, datei) || !MakeLokalName(ausgabe, datei, z.erweiterung)) continue;
+        if (!beanspruchen(ausgabe, i)) return false;
+        if (z.tracking != 0 && !beanspruchen(Trackingname(ausgabe.c_str()), i)) return false;
+    }
+    return true;
+}
+
 // A global output that is itself one of the input files (the result of an
 // earlier run that the pattern matches again) is written beside it and
 // replaces it only at the end of a run in which no file failed.
@@ -295,9 +328,23 @@ int Lauf(int argc, char const** argv) {
         if (z->tracking != 0) Tracking_Globalbeginn(*ipr);
     }
     if (z->tracking != 0) Trackingschutz_Aufbauen(z->schutz, suche, z->erweiterung, *ipr);
-    wchar_t datei[DATEINAME_MAX];
-    for (std::int64_t i = 1; i <= suche.Anzahl(); ++i) {
-        if (suche.RegisterRead(i, datei)) Datei_Bearbeiten(*ipr, *z, datei);
+    if (z->prozesse > 1 && suche.Anzahl() > 1 && Parallel_moeglich(suche, *z)) {
+        // A worker counts its one file from zero; the parent adds it up.
+        auto datei_auftrag = [&](std::int64_t i) {
+            const Lauf_Bilanz gesamt = z->bilanz;
+            z->bilanz = Lauf_Bilanz{};
+            wchar_t datei[DATEINAME_MAX];
+            if (suche.RegisterRead(i, datei)) Datei_Bearbeiten(*ipr, *z, datei);
+            const Lauf_Bilanz diese = z->bilanz;
+            z->bilanz = gesamt;
+            return diese;
+        };
+        Parallel_Bearbeiten(suche.Anzahl(), z->prozesse, z->bilanz, datei_auftrag);
+    } else {
+        wchar_t datei[DATEINAME_MAX];
+        for (std::int64_t i = 1; i <= suche.Anzahl(); ++i) {
+            if (suche.RegisterRead(i, datei)) Datei_Bearbeiten(*ipr, *z, datei);
+        }
     }
 
     // One report for all files of a global output, named after it.

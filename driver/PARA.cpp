@@ -64,6 +64,26 @@ bool PARA::LeseSchalterText(wchar_t const* praefix, wchar_t* ziel, unsigned long
     return false;
 }
 
+bool PARA::LeseSchalterZahl(wchar_t const* schalter, int* zahl) {
+    if (schalter == nullptr || zahl == nullptr) return false;
+    const std::size_t n = std::wcslen(schalter);
+    for (int i = 1; i < liste.Anzahl(); ++i) {
+        std::wstring& eintrag = liste[i];
+        if (eintrag.size() <= n || eintrag.size() > n + 4 || wcsncasecmp(eintrag.c_str(), schalter, n) != 0) continue;
+        int wert = 0;
+        bool ziffern = true;
+        for (std::size_t k = n; k < eintrag.size(); ++k) {
+            if (eintrag[k] < L'0' || eintrag[k] > L'9') ziffern = false;
+            wert = wert * 10 + static_cast<int>(eintrag[k] - L'0');
+        }
+        if (!ziffern || wert == 0) continue;
+        *zahl = wert;
+        eintrag.clear();
+        return true;
+    }
+    return false;
+}
+
 bool PARA::LeseText(wchar_t* ziel, unsigned long kapazitaet) {
     if (ziel == nullptr || kapazitaet == 0) return false;
     ziel[0] = L'\0';

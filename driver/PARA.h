@@ -20,6 +20,9 @@ public:
     // The text after the first two characters of an entry that begins with
     // the two characters of the prefix (exactly) and is longer than them.
     bool LeseSchalterText(wchar_t const* praefix, wchar_t* ziel, unsigned long kapazitaet);
+    // An entry that is the switch (ignoring case) followed by a number from
+    // 1 to 9999; any other entry that begins with it is left in the list.
+    bool LeseSchalterZahl(wchar_t const* schalter, int* zahl);
     // The next positional parameter.
     bool LeseText(wchar_t* ziel, unsigned long kapazitaet);
     // Every entry left, joined by single blanks; nothing is consumed.

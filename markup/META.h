@@ -3,6 +3,7 @@
 // records in document order, numbered from 1 (0 means none). Items copy no
 // text: they point into the input buffer's text, so the buffer must outlive
 // the store. The conversion walks the array by position (from 0).
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -37,16 +38,67 @@ enum METAtypeItems : std::int32_t {
 };
 
 class META {
+    static constexpr std::uint64_t ZEIGER = (std::uint64_t{1} << 48) - 1;
+
 public:
+    // One record per item, 24 bytes: a large document has one item per ten
+    // characters, so every byte of the record costs nearly a tenth of a
+    // byte per input byte. Each text pointer shares a 64-bit word with a
+    // 16-bit field (user space addresses fit in 48 bits): start with kind,
+    // end with level (levels stay below the parser's nesting limit). The
+    // fields read and assign like the plain types they stand for.
+    struct Zeigerfeld {  // the low 48 bits: a text pointer
+        std::uint64_t wort;
+        operator wchar_t*() const { return reinterpret_cast<wchar_t*>(static_cast<std::uintptr_t>(wort & ZEIGER)); }
+        Zeigerfeld& operator=(wchar_t* p) {
+            wort = (wort & ~ZEIGER) | (static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(p)) & ZEIGER);
+            return *this;
+        }
+    };
+    template <class T>
+    struct Kurzfeld {  // the high 16 bits: a small signed number
+        std::uint64_t wort;
+        operator T() const { return static_cast<T>(static_cast<std::int16_t>(wort >> 48)); }
+        Kurzfeld& operator=(T v) {
+            wort = (wort & ZEIGER) | (static_cast<std::uint64_t>(static_cast<std::uint16_t>(v)) << 48);
+            return *this;
+        }
+    };
     struct metaitem {
-        METAtypeItems kind;
-        wchar_t* start;       // first character of the item's text; null: deleted
-        wchar_t* end;         // one past the last character
-        std::int32_t level;   // nesting level (0: document element's tags)
+        union {
+            Zeigerfeld start;             // first character of the item's text; null: deleted
+            Kurzfeld<METAtypeItems> kind;
+        };
+        union {
+            Zeigerfeld end;               // one past the last character
+            Kurzfeld<std::int32_t> level; // nesting level (0: document element's tags)
+        };
         std::int32_t value;   // sibling ordinal of a start tag, code of a character reference
         std::int32_t link;    // number of the containing element's start tag
-        std::uint32_t spare;  // always 0
+
+        std::wstring_view Text() const {
+            const wchar_t* a = start;
+            const wchar_t* e = end;
+            return a == nullptr ? std::wstring_view{} : std::wstring_view(a, static_cast<std::size_t>(e - a));
+        }
     };
+    static_assert(sizeof(metaitem) == 24);
+    // Whether an item fits the record: pointers within 48 bits, the level
+    // within 16.
+    static bool passt(const wchar_t* start, const wchar_t* end, int level) {
+        return ((reinterpret_cast<std::uintptr_t>(start) | reinterpret_cast<std::uintptr_t>(end)) >> 48) == 0 &&
+               level >= INT16_MIN && level <= INT16_MAX;
+    }
+    static metaitem Satz(METAtypeItems kind, wchar_t* start, wchar_t* end, int level, int value, int link) {
+        metaitem r;
+        r.start.wort = (static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(start)) & ZEIGER) |
+                       (static_cast<std::uint64_t>(static_cast<std::uint16_t>(kind)) << 48);
+        r.end.wort = (static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(end)) & ZEIGER) |
+                     (static_cast<std::uint64_t>(static_cast<std::uint16_t>(level)) << 48);
+        r.value = value;
+        r.link = link;
+        return r;
+    }
 
     static constexpr std::int32_t WACHSTUM = 65535;
 
@@ -59,8 +111,9 @@ public:
     int Init(int capacity, DCL* declarations);
     // Appends one item; its number, or 0 when the store cannot take it.
     int AddItem(METAtypeItems kind, wchar_t* start, wchar_t* end, int level, int value, int link) {
-        if (items == nullptr || anzahl >= grenze) return AddItem_am_Rand(kind, start, end, level, value, link);
-        items[anzahl] = metaitem{kind, start, end, level, value, link, 0};
+        if (items == nullptr || anzahl >= grenze || !passt(start, end, level))
+            return AddItem_am_Rand(kind, start, end, level, value, link);
+        items[anzahl] = Satz(kind, start, end, level, value, link);
         ++hinzugefuegt;
         return ++anzahl;
     }
@@ -159,11 +212,13 @@ private:
     bool hat_bit(int i, std::int32_t bit) const { return gueltig(i) && (items[i].kind & bit) != 0; }
     bool ist_art(int i, METAtypeItems art) const { return gueltig(i) && items[i].kind == art; }
     bool wachsen(int neue_grenze);
+    void freigeben();
     // AddItem for the last free record, where the store grows, and for
     // stores that cannot take more.
     int AddItem_am_Rand(METAtypeItems kind, wchar_t* start, wchar_t* end, int level, int value, int link);
 
     metaitem* items = nullptr;     // grenze + 1 records
+    std::size_t abgebildet = 0;    // bytes mapped from the system, 0: malloc'ed
     std::int32_t anzahl = 0;       // items in the store
     std::int32_t grenze = 0;       // capacity limit
     std::int32_t wachstum = WACHSTUM;

@@ -35,21 +35,20 @@ SGMLR::SGMLR(BUF* buffer, BASIC* script, META* store, DCL* declarations)
     } else {
         kapazitaet = static_cast<int>(n / 4);
     }
-    if (!geschwister.Init(stapel) || !meta->Init(kapazitaet, dcl) || !zeiger.Init(kapazitaet)) {
+    if (!geschwister.Init(stapel) || !meta->Init(kapazitaet, dcl)) {
         Konsole_Text(L"FEHLER: (Parser) Initialisierung fehlgeschlagen.\n");
         cursor = nullptr;
     }
 }
 
 SGMLR::~SGMLR() {
-    zeiger.Delete();
     geschwister.Delete();
 }
 
 int SGMLR::aufnehmen(METAtypeItems kind, wchar_t* start, wchar_t* ende, int level, int value) {
     if (speicher_voll) return 0;
     const int nummer = meta->AddItem(kind, start, ende, level, value, aktuell);
-    if (nummer == 0 || !zeiger.AddItem(ende)) {
+    if (nummer == 0) {
         // The store has printed why; an incomplete store must not be
         // converted, so the document counts as faulty.
         speicher_voll = true;
@@ -266,7 +265,18 @@ int SGMLR::zahlenwert(const wchar_t* a, const wchar_t* e, bool hex) {
     return static_cast<int>(wert);
 }
 
+// The ends come from the items themselves: a second list of them would
+// cost another pointer per item. One pass over the items: a line feed is
+// saved when its item is reached, before its terminator overwrites it.
 int SGMLR::Namen_Abschliessen() {
-    for (int i = 0; i < zeiger.Index(); ++i) buf->Zeilenende_retten(zeiger.Eintrag(i));
-    return zeiger.Clear();
+    if (meta == nullptr || abgeschlossen) return 0;
+    const int n = meta->Anzahl();
+    for (int i = 0; i < n; ++i) {
+        wchar_t* ende = meta->Item(i).end;
+        if (ende == nullptr) continue;
+        if (*ende == L'\n') buf->Zeilenende_retten(ende);
+        *ende = L'\0';
+    }
+    abgeschlossen = true;
+    return 1;
 }

@@ -4,7 +4,6 @@
 // reference, end tag, declaration name) to the item store META. Each item
 // knows its nesting level and the start tag of the element that contains it.
 #include "driver/LISTEINT.h"
-#include "driver/LISTEPTR.h"
 #include "markup/META.h"
 #include "markup/SGML.h"
 
@@ -68,10 +67,10 @@ private:
     META* meta = nullptr;      // not owned
     BASIC* basic = nullptr;    // not owned
     LISTEINT geschwister;      // sibling counters, one per open element
-    LISTEPTR zeiger;           // end of every recorded text
     Kontext kontext = KEIN;
     int aktuell = 0;           // start tag that contains new items
     int letzter = 0;           // most recent start tag
     int ebene = 0;             // current nesting level
+    bool abgeschlossen = false; // the item texts are terminated
     bool speicher_voll = false;
 };

@@ -12,6 +12,7 @@
 
 #if defined(__linux__)
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -325,7 +326,22 @@ int BUF::DateiEinlesen(bool bytes) {
     // The decoded text has taken the place of the raw bytes.
     raw = nullptr;
     raw_length = 0;
+    rest_freigeben();
     return ergebnis;
+}
+
+// A text of fewer characters than the file has bytes (multi-byte UTF-8,
+// UTF-16) leaves the end of its buffer unused; those pages go back to the
+// system, since they would otherwise stay resident while the document is
+// parsed and converted.
+void BUF::rest_freigeben() {
+#if defined(__linux__)
+    if (text == nullptr || text_groesse_ < GROSS) return;
+    const std::uintptr_t seite = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto anfang = (reinterpret_cast<std::uintptr_t>(text + length + 1) + seite - 1) / seite * seite;
+    const auto ende = reinterpret_cast<std::uintptr_t>(text) + text_groesse_;
+    if (anfang < ende) madvise(reinterpret_cast<void*>(anfang), ende - anfang, MADV_DONTNEED);
+#endif
 }
 
 int BUF::dekodieren(int (*dekoder)(wchar_t*, unsigned char*, unsigned long, unsigned long*), int code,

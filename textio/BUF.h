@@ -85,6 +85,7 @@ public:
 private:
     void melden(int code, const wchar_t* vorlage);
     int einzelbytes_dekodieren();
+    void rest_freigeben();
     int dekodieren(int (*dekoder)(wchar_t*, unsigned char*, unsigned long, unsigned long*), int code,
                    const wchar_t* vorlage);
     void puffer_freigeben();

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <mutex>
 #include <unistd.h>
@@ -14,6 +15,7 @@ namespace {
 struct KonsolePuffer {
     std::string bytes;
     bool terminal = isatty(STDOUT_FILENO) != 0;
+    std::string* umleitung = nullptr;
     std::mutex lock;
     KonsolePuffer() {
         bytes.reserve(1 << 16);
@@ -29,6 +31,11 @@ KonsolePuffer& puffer() {
 }
 
 void flush_locked(KonsolePuffer& p) {
+    if (p.umleitung != nullptr) {
+        p.umleitung->append(p.bytes);
+        p.bytes.clear();
+        return;
+    }
     std::size_t done = 0;
     while (done < p.bytes.size()) {
         std::size_t n = std::fwrite(p.bytes.data() + done, 1, p.bytes.size() - done, stdout);
@@ -72,6 +79,14 @@ void Konsole_Text(const wchar_t* text, std::size_t length) {
     if (p.bytes.size() >= (1 << 16) || (line_end && p.terminal)) flush_locked(p);
 }
 
+void Konsole_Bytes(const char* bytes, std::size_t length) {
+    if (bytes == nullptr || length == 0) return;
+    KonsolePuffer& p = puffer();
+    std::lock_guard<std::mutex> guard(p.lock);
+    p.bytes.append(bytes, length);
+    if (p.bytes.size() >= (1 << 16) || (p.terminal && std::memchr(bytes, '\n', length) != nullptr)) flush_locked(p);
+}
+
 void Konsole_Text(const wchar_t* text) {
     if (text != nullptr) Konsole_Text(text, std::wcslen(text));
 }
@@ -104,6 +119,13 @@ void Konsole_Print(const wchar_t* format, ...) {
     va_start(args, format);
     Konsole_VPrint(format, args);
     va_end(args);
+}
+
+void Konsole_Umleiten(std::string* ziel) {
+    KonsolePuffer& p = puffer();
+    std::lock_guard<std::mutex> guard(p.lock);
+    flush_locked(p);
+    p.umleitung = ziel;
 }
 
 void Konsole_Flush() {

@@ -15,6 +15,14 @@ void Konsole_Text(const wchar_t* text, std::size_t length);
 void Konsole_Print(const wchar_t* format, ...);
 void Konsole_VPrint(const wchar_t* format, va_list args);
 
+// Bytes that are console text already (UTF-8), passed on as they stand:
+// what a worker process of a parallel batch has shown.
+void Konsole_Bytes(const char* bytes, std::size_t length);
+
+// While a text is given, flushing appends to it instead of writing to
+// standard output: a worker process collects one file's console text.
+void Konsole_Umleiten(std::string* ziel);
+
 // Pushes buffered bytes to the operating system. Called at exit as well.
 void Konsole_Flush();
 

@@ -257,8 +257,14 @@ int OUT::OUT_Write_String(const wchar_t* s) {
     if (fehler_gemeldet_) return 0;
     unsigned char block[4096];
     std::size_t n = 0;
+    // Most output is ASCII, which both byte encodings write as it stands.
+    const bool ascii_gleich = encoding == ENC_UTF8 || encoding == ENC_ISO_8859_1;
     for (; *s != 0; ++s) {
-        n += kodieren(block + n, static_cast<unsigned int>(*s), encoding);
+        if (ascii_gleich && static_cast<unsigned int>(*s) < 0x80) {
+            block[n++] = static_cast<unsigned char>(*s);
+        } else {
+            n += kodieren(block + n, static_cast<unsigned int>(*s), encoding);
+        }
         if (n > sizeof block - MAX_BYTES) {
             if (!schreiben(block, n)) return schreibfehler(9302);
             n = 0;

@@ -23,7 +23,7 @@ struct Dokument {
     // Position of the n-th start tag (from 0) with that name.
     int tag(const wchar_t* name, int n = 0) const {
         for (int i = 0; i < m.Anzahl(); ++i)
-            if (m.Item(i).kind == META_STARTTAG && std::wstring(m.Item(i).start, m.Item(i).end) == name && n-- == 0)
+            if (m.Item(i).kind == META_STARTTAG && m.Item(i).Text() == name && n-- == 0)
                 return i;
         return -1;
     }
@@ -41,7 +41,7 @@ struct Walk {
     int level(int i) const { return m.Item(i).level; }
     bool named(int i, const wchar_t* n) const {
         const META::metaitem& r = m.Item(i);
-        return r.start != nullptr && std::wstring(r.start, r.end) == n;
+        return r.start != nullptr && r.Text() == n;
     }
     int parent(int s) const {
         for (int j = s - 1; j >= 0; --j)
@@ -76,7 +76,7 @@ struct Walk {
             if ((tag || (r.kind & 0x400) != 0) && r.level <= level(s)) break;
             if (r.start == nullptr) continue;
             if (r.kind == META_STARTTAG) t += L' ';
-            if (r.kind == META_DATA) t.append(r.start, r.end);
+            if (r.kind == META_DATA) t.append(r.Text());
         }
         return t;
     }

@@ -38,19 +38,19 @@ public:
         *rule += 2;
         const int e = eltern(*focus);
         aufrufe.push_back(std::string(keyword, keyword + std::wcslen(keyword)) + "(" + name(*focus) + ")");
-        if (e < 0 || gesucht != meta.Item(e).start) return 0;
+        if (e < 0 || gesucht != meta.Item(e).Text()) return 0;
         *focus = e;
         return 1;
     }
     int Check_first(int* rule, int* focus, const wchar_t*) override {
         ++*rule;
         aufrufe.push_back("FIRST(" + name(*focus) + ")");
-        return wahr == meta.Item(*focus).start;
+        return wahr == meta.Item(*focus).Text();
     }
     int Check_attribute(int* rule, int* focus, int* other, int) override {
         *rule += 3;  // name, implicit operator, implicit value
         aufrufe.push_back("ATTR(" + name(*focus) + "," + name(*other) + ")");
-        return wahr == meta.Item(*focus).start;
+        return wahr == meta.Item(*focus).Text();
     }
 };
 

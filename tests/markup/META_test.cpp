@@ -17,7 +17,7 @@ TEST(META, NumbersItemsFromOneAndGrowsInSteps) {
     for (int i = 1; i <= 70000; ++i) ASSERT_EQ(m.AddItem(META_DATA, text, text + 3, 1, i, 0), i);
     EXPECT_EQ(m.Kapazitaet(), 2 + 2 * META::WACHSTUM);
     EXPECT_EQ(m.Item(69999).value, 70000);
-    EXPECT_EQ(m.Item(2).spare, 0u);
+    EXPECT_EQ(m.Item(2).link, 0);
     // A new Init empties the store.
     ASSERT_EQ(m.Init(5, nullptr), 1);
     EXPECT_EQ(m.Anzahl(), 0);

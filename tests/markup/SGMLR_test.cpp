@@ -30,8 +30,7 @@ std::vector<Item> Items(const META& m) {
     std::vector<Item> v;
     for (int i = 0; i < m.Anzahl(); ++i) {
         const META::metaitem& r = m.Item(i);
-        EXPECT_EQ(r.spare, 0u);
-        v.push_back({r.kind, std::wstring(r.start, r.end), r.level, r.value, r.link});
+        v.push_back({r.kind, std::wstring(r.Text()), r.level, r.value, r.link});
     }
     return v;
 }
