@@ -25,11 +25,17 @@ round() {
         done
         "$dir/fuzz/fuzz_$ziel" "${eingaben[@]}"
     done
+    echo "== $dir: examples and guide"
+    tests/docs/run_examples.sh "$dir/tessar"
+    tests/docs/check_guide.py "$dir/tessar"
 }
 
 round build -DCMAKE_BUILD_TYPE=Release
 echo "== build: browser test of the tracking report"
 tests/tracking/run_browser_test.sh build/tessar
+echo "== build: message reference, manual page, install"
+tests/docs/check_messages.py
+tests/docs/install_test.sh build
 if [ "${1:-}" != "quick" ]; then
     round build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSAR_SANITIZE=ON
 fi

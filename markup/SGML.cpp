@@ -410,6 +410,12 @@ int SGML::character_data(const wchar_t* terminator) {
                 fehler(nullptr, L"Dateiende beendet Daten. CD2522", end);
                 return 0;
             }
+            // The lenient mode keeps a lone "&" in the text it stands in.
+            if (*p == L'&' && !strict && einzelnes_amp(p)) {
+                warnung(nullptr, TEXT_AMP, p + 1);
+                ++p;
+                continue;
+            }
             if (*p != L'>') break;
             // ">" is no markup here; strict mode wants &gt; and ends the data.
             if (strict) {
@@ -437,7 +443,12 @@ int SGML::character_data(const wchar_t* terminator) {
             ++p;
             continue;
         }
-        if (c == L'&') break;
+        if (c == L'&') {
+            if (strict || !einzelnes_amp(p)) break;
+            warnung(nullptr, TEXT_AMP, p + 1);
+            ++p;
+            continue;
+        }
         if (c == 0) {
             if (p < end) {
                 ++p;

@@ -219,6 +219,10 @@ protected:
         return static_cast<std::uint32_t>(c) < 256 ? tabelle[static_cast<std::uint32_t>(c)] : 0;
     }
     bool ist(unsigned char flags) const { return (klasse(klassen(), *cursor) & flags) != 0; }
+    // An "&" at p that begins no reference: neither "#" nor a name follows.
+    bool einzelnes_amp(const wchar_t* p) const {
+        return p[1] != L'#' && !(klasse(klassen(), p[1]) & K_NAMENSANFANG);
+    }
     // Short forms for the reports of the document parser.
     void fehler(const wchar_t* label, const wchar_t* vorlage, const wchar_t* position,
                 const wchar_t* argument = nullptr) {
