@@ -26,7 +26,8 @@ messen() {  # name, command...
     /usr/bin/time -f "%e %U %S %M" -o zeit "$@" >ausgabe.txt
     rc=$?
     set -e
-    read -r sekunden user sys kb <zeit
+    # With a failing command time writes a line of its own first.
+    read -r sekunden user sys kb < <(tail -n 1 zeit)
     awk -v n="$name" -v s="$sekunden" -v u="$user" -v y="$sys" -v kb="$kb" -v rc="$rc" 'BEGIN {
         printf "%-12s exit %2d %8.1f s wall %8.1f s cpu %8.0f MB peak\n", n, rc, s, u + y, kb / 1024 }'
     grep -v '^$' ausgabe.txt | tail -n 3 | sed 's/^/             /'
