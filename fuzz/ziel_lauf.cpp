@@ -3,12 +3,16 @@
 // holds the switches). The script is activated, the document read, parsed
 // and converted into a file of the working folder, by the classes and in
 // the order that the driver uses, with tracking and its report when the
-// switches ask for them. Every file is removed afterwards.
+// switches ask for them. Tracking only watches: with one output per file
+// the document is also converted without it, and both runs must succeed or
+// fail alike and write the same bytes. Every file is removed afterwards.
 //
 // Switches (bits of the first byte): 0-1 tracking (0 off, 1 report,
 // 2 and 3 report with autostart), 2 messages into the output, 3 one global
 // output instead of one per file, 4 an output that replaces its input.
+#include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <memory>
 #include <string>
 
@@ -21,8 +25,9 @@
 
 namespace {
 
-// One file through the engine, as the driver's file loop takes it.
-void Datei(IPR& ipr, const wchar_t* dokument, int tracking, const wchar_t* global, const wchar_t* erweiterung,
+// One file through the engine, as the driver's file loop takes it; true
+// when the file succeeded.
+bool Datei(IPR& ipr, const wchar_t* dokument, int tracking, const wchar_t* global, const wchar_t* erweiterung,
            const Trackingschutz& schutz) {
     std::unique_ptr<CNV> cnv = tracking != 0 ? std::make_unique<CNVTRACK>() : std::make_unique<CNV>();
     cnv->Interpreter_Initialisierung(&ipr);
@@ -37,6 +42,21 @@ void Datei(IPR& ipr, const wchar_t* dokument, int tracking, const wchar_t* globa
     if (cnv->AusgabeAbschluss(ok) == 0) ok = false;
     if (ok && tracking != 0 && global == nullptr)
         Tracking_Bericht(ipr, tracking, cnv->Quellpfad(), ipr.skript.dateiname, cnv->Ausgabename(), bericht, schutz);
+    return ok;
+}
+
+// The bytes of a file of the working folder (empty when there is none),
+// which is then removed.
+std::string Entnehmen(const char* name) {
+    const std::string pfad = Fuzz_Ordner() + "/" + name;
+    std::string inhalt;
+    if (std::FILE* f = std::fopen(pfad.c_str(), "rb")) {
+        char block[4096];
+        for (std::size_t n; (n = std::fread(block, 1, sizeof block, f)) > 0;) inhalt.append(block, n);
+        std::fclose(f);
+    }
+    std::remove(pfad.c_str());
+    return inhalt;
 }
 
 }  // namespace
@@ -77,6 +97,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 Tracking_Bericht(ipr, tracking, dokument.c_str(), ipr.skript.dateiname, ipr.out.ausgabename,
                                  Trackingname(ipr.out.ausgabename), schutz);
             ipr.out.OUT_Abschluss(true);
+        } else if (tracking != 0 && std::wcscmp(erweiterung, L"htm") == 0) {
+            const bool ohne = Datei(ipr, dokument.c_str(), 0, nullptr, erweiterung, schutz);
+            const std::string ergebnis_ohne = Entnehmen("d.htm");
+            const bool mit = Datei(ipr, dokument.c_str(), tracking, nullptr, erweiterung, schutz);
+            FUZZ_PRUEFEN(ohne == mit);
+            FUZZ_PRUEFEN(Entnehmen("d.htm") == ergebnis_ohne);
         } else {
             Datei(ipr, dokument.c_str(), tracking, nullptr, erweiterung, schutz);
         }
