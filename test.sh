@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds tessar and runs every test: unit tests and end-to-end cases, first on
-# the release build, then again on a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer.  "./test.sh quick" skips the sanitizer round.
+# Builds tessar and runs every test: unit tests, end-to-end cases and the
+# saved fuzz inputs (replayed, not fuzzed), first on the release build, then
+# again on a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# "./test.sh quick" skips the sanitizer round.
 set -euo pipefail
 cd "$(dirname "$0")"
 jobs=${JOBS:-2}
@@ -15,6 +16,15 @@ round() {
     "$dir/unit_tests" --gtest_brief=1
     echo "== $dir: end-to-end tests"
     tests/e2e/run_e2e.sh "$dir/tessar"
+    echo "== $dir: fuzz inputs replayed (seeds, saved corpus, findings)"
+    local ziel ordner
+    for ziel in eingabe dokument skript lauf; do
+        local eingaben=()
+        for ordner in fuzz/saat/$ziel fuzz/korpus/$ziel fuzz/funde/$ziel; do
+            [ -d "$ordner" ] && eingaben+=("$ordner")
+        done
+        "$dir/fuzz/fuzz_$ziel" "${eingaben[@]}"
+    done
     echo "== $dir: examples and guide"
     tests/docs/run_examples.sh "$dir/tessar"
     tests/docs/check_guide.py "$dir/tessar"

@@ -43,9 +43,16 @@ int CNV::AusgabeOpen(const wchar_t* name, const wchar_t* global, const wchar_t* 
     ENCODINGtypeItems encoding = basic != nullptr ? basic->Find_WriterEncoding() : ENC_AUTO;
     if (encoding == ENC_AUTO) encoding = quelle.decoding;
     if (global != nullptr || ausgabe_in_gebrauch != &ausgabe) return 1;
+    if (extension == nullptr || extension[0] == 0) return 1;  // a check: nothing to write
     ausgabe.OUT_Eingabe_schuetzen(quelle.dateiname);
-    ausgabe.OUT_Open(name, nullptr, nullptr, extension, encoding, true);
-    return 1;
+    if (ausgabe.OUT_Open(name, nullptr, nullptr, extension, encoding, true)) return 1;
+    // A conversion without its output would pass as done and write
+    // nothing: the file fails. A creation failure has been reported.
+    if (ausgabe.ausgabename[0] == 0 && ausgabe.status != 9000)
+        Konsole_Print(L"FEHLER: (Ausgabe) Für die Datei '%ls' kann kein Ausgabename mit höchstens %d Zeichen "
+                      L"gebildet werden.\n",
+                      name, static_cast<int>(OUT_NAMENSLAENGE - 1));
+    return 0;
 }
 
 bool CNV::Quelle_OK() const { return quelle.OK() && quelle.length > 0; }

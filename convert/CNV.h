@@ -126,7 +126,8 @@ public:
     // Reads the input file (`bytes` forces single bytes) and, without a
     // global output, opens the per-file output in the script's writer
     // encoding (for AUTO the one the input was decoded as). An output that
-    // would replace its own input is written beside it first.
+    // would replace its own input is written beside it first. 0 when the
+    // per-file output could not be opened (reported): the file fails.
     int AusgabeOpen(const wchar_t* name, const wchar_t* global, const wchar_t* extension, bool bytes);
     // True when the input was read without error and is not empty.
     bool Quelle_OK() const;

@@ -140,7 +140,16 @@ int CNV::Convert_Element(int* item, DATAtypeItems model, PARSERtypeItems mode, c
     int i = start + 1;
     for (; i < n; ++i) {
         const META::metaitem& k = meta.Item(i);
-        if (k.start == nullptr) continue;
+        if (k.start == nullptr) {
+            // A CUT or DEL of an ancestor, run by this element's own rules,
+            // has taken the end tag away with the rest of the element: the
+            // element ends here, and nothing more is written for it.
+            if (k.kind == META_ENDTAG && k.level == ebene) {
+                *item = i;
+                return 1;
+            }
+            continue;
+        }
         int ok = 1;
         switch (k.kind) {
             case META_DATA:

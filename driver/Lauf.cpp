@@ -66,6 +66,8 @@ struct Lauf_Zustand {
     const wchar_t* globalname = nullptr;   // one output for all files
     std::wstring trackingname;  // the report's name, built per file
     Trackingschutz schutz;      // what a report must not overwrite
+    Trackingschutz eingaben;    // what a per-file output must not overwrite:
+    Trackingschutz geschrieben; // the inputs and the script, earlier outputs
     Lauf_Bilanz bilanz;
 };
 
@@ -166,9 +168,39 @@ int Ausgabe_Einordnen(Lauf_Zustand& z) {
     return WEITER;
 }
 
+// A per-file output replaces its own input safely, but it must not take the
+// place of another input of the run, of the script, or of an output that
+// the run has already written: the file then fails and nothing is lost.
+bool Ausgabe_frei(const Lauf_Zustand& z, const wchar_t* datei) {
+    std::wstring ausgabe;
+    if (z.erweiterung == nullptr || !MakeLokalName(ausgabe, datei, z.erweiterung)) return true;
+    Trackingschutz eigene;
+    eigene.Aufnehmen(datei);
+    if (eigene.Geschuetzt(ausgabe.c_str())) return true;
+    if (z.geschrieben.Geschuetzt(ausgabe.c_str())) {
+        Konsole_Print(L"FEHLER: (Ausgabe) Die Ausgabedatei '%ls' wurde in diesem Lauf schon geschrieben und wird "
+                      L"nicht überschrieben.\n",
+                      ausgabe.c_str());
+        return false;
+    }
+    if (z.eingaben.Geschuetzt(ausgabe.c_str())) {
+        Konsole_Print(L"FEHLER: (Ausgabe) Die Ausgabedatei '%ls' ist eine Eingabedatei oder das Skript dieses "
+                      L"Laufs und wird nicht überschrieben.\n",
+                      ausgabe.c_str());
+        return false;
+    }
+    return true;
+}
+
 // Reads, parses and (in a convert run with a script) converts one file.
 void Datei_Bearbeiten(IPR& ipr, Lauf_Zustand& z, const wchar_t* datei) {
     if (!z.quiet) Konsole_Print(z.hat_ausgabe ? L"Konvertiere: '%ls'\n" : L"Prüfe: '%ls'\n", datei);
+    if (!Ausgabe_frei(z, datei)) {
+        ++z.bilanz.verarbeitet;
+        ++z.bilanz.fehlerhaft;
+        Konsole_Text(L"FEHLER: Es ist ein Fehler aufgetreten.\n");
+        return;
+    }
     std::unique_ptr<CNV> cnv = z.tracking != 0 ? std::make_unique<CNVTRACK>() : std::make_unique<CNV>();
     if (z.tracking != 0 && !z.quiet && !z.global) Konsole_Text(L"- Tracking aktiviert.\n");
     cnv->Interpreter_Initialisierung(&ipr);
@@ -178,6 +210,7 @@ void Datei_Bearbeiten(IPR& ipr, Lauf_Zustand& z, const wchar_t* datei) {
     // An input that cannot be read fails like any other faulty file, so
     // that a run never ends in success without having read it.
     bool erfolgreich = cnv->AusgabeOpen(datei, z.globalname, z.erweiterung, bytes) != 0;
+    if (erfolgreich && z.erweiterung != nullptr) z.geschrieben.Aufnehmen(cnv->Ausgabename());
     if (erfolgreich) {
         if (z.tracking != 0) z.trackingname = Trackingname(cnv->Ausgabename());
         erfolgreich = cnv->Quelle_OK() != 0;
@@ -248,6 +281,20 @@ void Globale_Eingabe_schuetzen(IPR& ipr, VERZLINUX& suche, const Lauf_Zustand& z
             return;
         }
     }
+}
+
+// The script is read once, before the files: a global output in its place
+// would destroy it. Such an output is not opened (the message says why).
+bool Globale_Ausgabe_ist_Skript(const IPR& ipr, VERZLINUX& suche, const Lauf_Zustand& z) {
+    std::wstring ziel;
+    if (!z.hat_skript || !MakeGlobalName(ziel, suche.Startverzeichnis(), z.globalname)) return false;
+    Trackingschutz skript;
+    skript.Aufnehmen(ipr.skript.dateiname);
+    if (!skript.Geschuetzt(ziel.c_str())) return false;
+    Konsole_Print(L"FEHLER: (Ausgabe) Die Ausgabedatei '%ls' ist das Skript dieses Laufs und wird nicht "
+                  L"überschrieben.\n",
+                  ziel.c_str());
+    return true;
 }
 
 // Closes the global output; one that stands in for an input replaces it
@@ -322,12 +369,14 @@ int Lauf(int argc, char const** argv) {
         Globale_Eingabe_schuetzen(*ipr, suche, *z);
         // A failed open has printed its message; the run goes on, but its
         // files cannot count as written.
-        if (ipr->out.OUT_Open(z->eingabe, suche.Startverzeichnis(), z->globalname, nullptr,
+        if (Globale_Ausgabe_ist_Skript(*ipr, suche, *z) ||
+            ipr->out.OUT_Open(z->eingabe, suche.Startverzeichnis(), z->globalname, nullptr,
                               ipr->basic.Find_WriterEncoding(), true) == 0)
             z->bilanz.ausgabefehler = true;
         if (z->tracking != 0) Tracking_Globalbeginn(*ipr);
     }
     if (z->tracking != 0) Trackingschutz_Aufbauen(z->schutz, suche, z->erweiterung, *ipr);
+    if (z->erweiterung != nullptr) Ausgabeschutz_Aufbauen(z->eingaben, suche, *ipr);
     if (z->prozesse > 1 && suche.Anzahl() > 1 && Parallel_moeglich(suche, *z)) {
         // A worker counts its one file from zero; the parent adds it up.
         auto datei_auftrag = [&](std::int64_t i) {

@@ -111,3 +111,10 @@ void Trackingschutz_Aufbauen(Trackingschutz& schutz, VERZLINUX& suche, const wch
     if (ipr.out.OUT_is_Open()) schutz.Aufnehmen(ipr.out.ausgabename);
     schutz.Aufnehmen(ipr.skript.dateiname);
 }
+
+void Ausgabeschutz_Aufbauen(Trackingschutz& schutz, VERZLINUX& suche, const IPR& ipr) {
+    wchar_t datei[DATEINAME_MAX];
+    for (std::int64_t i = 1; i <= suche.Anzahl(); ++i)
+        if (suche.RegisterRead(i, datei)) schutz.Aufnehmen(datei);
+    schutz.Aufnehmen(ipr.skript.dateiname);
+}

@@ -45,3 +45,6 @@ class VERZLINUX;
 // Takes every input of the search, the output each would get with the
 // extension (when one is given), the global output and the script.
 void Trackingschutz_Aufbauen(Trackingschutz& schutz, VERZLINUX& suche, const wchar_t* erweiterung, const IPR& ipr);
+// Takes every input of the search and the script: what the per-file
+// outputs of a run must not overwrite.
+void Ausgabeschutz_Aufbauen(Trackingschutz& schutz, VERZLINUX& suche, const IPR& ipr);

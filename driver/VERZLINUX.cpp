@@ -134,7 +134,12 @@ bool VERZLINUX::InitSuchmuster(wchar_t const* eingabe) {
         return false;
     }
     std::wstring absolut;
-    VollerPfad(absolut, eingabe);
+    if (!VollerPfad(absolut, eingabe) && !Arbeitsverzeichnis().empty()) {
+        // A relative name that the working directory makes too long.
+        Konsole_Print(L"FEHLER: (Verzeichnis) Der Pfad ist länger als %zu Zeichen (%ls).\n", DATEINAME_MAX - 1,
+                      eingabe);
+        return false;
+    }
     Pfadteile t = PfadZerlegen(absolut.c_str());
     bool ohne_verzeichnis = t.server.empty() && t.verzeichnis.empty();
     if (ohne_verzeichnis || t.name.empty() || t.erweiterung.empty()) {

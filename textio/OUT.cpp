@@ -23,7 +23,7 @@
 
 namespace {
 
-enum Referenzform { BYTES, UTF16LE_FORM, UTF16BE_FORM };
+enum Referenzform { BYTES, UTF16LE_FORM, UTF16BE_FORM, UTF32LE_FORM, UTF32BE_FORM };
 
 bool gleiche_datei(const std::string& a, const std::string& b) {
     struct stat sa, sb;
@@ -157,8 +157,13 @@ int OUT::schreibfehler(int code) {
 
 namespace {
 
-// Room for the longest form of one character: a reference in 16-bit units.
-constexpr std::size_t MAX_BYTES = 32;
+// Room for the longest form of one character: a reference of eight hex
+// digits in 32-bit units.
+constexpr std::size_t MAX_BYTES = 48;
+
+// Surrogate codes and codes beyond U+10FFFF are no characters: a Unicode
+// form written for them would be malformed.
+bool kein_zeichen(unsigned int c) { return (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF; }
 
 std::size_t einheit16(unsigned char* b, unsigned int u, bool be) {
     b[0] = static_cast<unsigned char>(be ? u >> 8 : u & 0xFF);
@@ -181,6 +186,11 @@ std::size_t referenz(unsigned char* b, unsigned int c, Referenzform form) {
         std::memcpy(b, text, n);
         return n;
     }
+    if (form == UTF32LE_FORM || form == UTF32BE_FORM) {
+        std::memset(b, 0, 4 * n);
+        for (std::size_t i = 0; i < n; ++i) b[4 * i + (form == UTF32BE_FORM ? 3 : 0)] = static_cast<unsigned char>(text[i]);
+        return 4 * n;
+    }
     for (std::size_t i = 0; i < n; ++i) einheit16(b + 2 * i, static_cast<unsigned char>(text[i]), form == UTF16BE_FORM);
     return 2 * n;
 }
@@ -193,6 +203,7 @@ std::size_t kodieren(unsigned char* b, unsigned int c, ENCODINGtypeItems encodin
             b[0] = static_cast<unsigned char>(c);
             return 1;
         case ENC_UTF8:
+            if (kein_zeichen(c)) return referenz(b, c, BYTES);
             if (c < 0x80) {
                 b[0] = static_cast<unsigned char>(c);
                 return 1;
@@ -208,8 +219,6 @@ std::size_t kodieren(unsigned char* b, unsigned int c, ENCODINGtypeItems encodin
                 b[2] = static_cast<unsigned char>(0x80 | (c & 0x3F));
                 return 3;
             }
-            // Beyond Unicode there is no UTF-8 form: a reference instead.
-            if (c > 0x10FFFF) return referenz(b, c, BYTES);
             b[0] = static_cast<unsigned char>(0xF0 | (c >> 18));
             b[1] = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
             b[2] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
@@ -219,14 +228,15 @@ std::size_t kodieren(unsigned char* b, unsigned int c, ENCODINGtypeItems encodin
         case ENC_UTF16LE:
         case ENC_UTF16BE: {
             const bool be = encoding == ENC_UTF16BE;
+            if (kein_zeichen(c)) return referenz(b, c, be ? UTF16BE_FORM : UTF16LE_FORM);
             if (c < 0x10000) return einheit16(b, c, be);
-            if (c > 0x10FFFF) return referenz(b, c, be ? UTF16BE_FORM : UTF16LE_FORM);
             einheit16(b, 0xD800 + ((c - 0x10000) >> 10), be);
             return 2 + einheit16(b + 2, 0xDC00 + (c & 0x3FF), be);
         }
         case ENC_UTF32:
         case ENC_UTF32LE:
         case ENC_UTF32BE:
+            if (kein_zeichen(c)) return referenz(b, c, encoding == ENC_UTF32BE ? UTF32BE_FORM : UTF32LE_FORM);
             for (int i = 0; i < 4; ++i) {
                 const int schiebung = encoding == ENC_UTF32BE ? 24 - 8 * i : 8 * i;
                 b[i] = static_cast<unsigned char>((c >> schiebung) & 0xFF);

@@ -26,6 +26,12 @@ struct TRACK_Speicher {
     template <class U>
     bool operator==(const TRACK_Speicher<U>&) const { return true; }
 };
+// Defined in TRACK.cpp; declared before any use so that every compiler
+// takes them instead of instantiating the general template.
+template <>
+char* TRACK_Speicher<char>::allocate(std::size_t n);
+template <>
+void TRACK_Speicher<char>::deallocate(char* p, std::size_t n);
 using TRACK_Text = std::basic_string<char, std::char_traits<char>, TRACK_Speicher<char>>;
 
 class TRACK {
