@@ -33,8 +33,9 @@ round() {
 round build -DCMAKE_BUILD_TYPE=Release
 echo "== build: browser test of the tracking report"
 tests/tracking/run_browser_test.sh build/tessar
-echo "== build: message reference, manual page, install"
+echo "== build: message reference, layers, manual page, install"
 tests/docs/check_messages.py
+tests/base/schichten.py
 tests/docs/install_test.sh build
 if [ "${1:-}" != "quick" ]; then
     round build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSAR_SANITIZE=ON

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "script/IPR.h"
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 namespace {
 

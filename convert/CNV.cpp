@@ -2,7 +2,7 @@
 
 #include "markup/SGML.h"
 #include "script/IPR.h"
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 // Room left on the stack for the deepest step of a rule (macros, messages)
 // once the walk stops recursing.

@@ -8,7 +8,7 @@
 #include "convert/CNV.h"
 #include "convert/REGEX.h"
 #include "script/BASIC.h"
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 namespace {
 

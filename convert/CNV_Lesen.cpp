@@ -3,6 +3,7 @@
 #include "convert/CNV.h"
 #include "markup/DCL.h"
 #include "markup/SGMLR.h"
+#include "script/BASIC.h"
 
 int CNV::Quelle_Read() {
     DCL standard;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "script/BASIC.h"
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Rule lists, branch sets and condition lists of an element.
 #include "convert/CNV.h"
 #include "script/BASIC.h"
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Tracking entries of the engine: the action list, the spans around the
 // output and the source record of a parsed document.
 #include "convert/CNV.h"
-#include "tracking/TRACK.h"
+#include "base/TRACK.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "markup/DCL.h"
 #include "markup/META.h"
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 namespace {
 

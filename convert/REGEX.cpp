@@ -9,7 +9,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 static_assert(sizeof(wchar_t) == sizeof(PCRE2_UCHAR32), "wide text must be 32-bit code units");
 

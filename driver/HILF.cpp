@@ -1,6 +1,6 @@
 #include "driver/HILF.h"
 
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 #if defined(__aarch64__)
 #define TESSAR_PROZESSOR L"ARM.64"

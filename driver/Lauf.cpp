@@ -12,16 +12,16 @@
 #include <unordered_map>
 
 #include "convert/CNV.h"
-#include "driver/Dateinamen.h"
+#include "base/Dateinamen.h"
 #include "driver/HILF.h"
-#include "driver/LANG.h"
+#include "base/LANG.h"
 #include "driver/PARA.h"
 #include "driver/Parallellauf.h"
 #include "driver/Trackingbericht.h"
 #include "driver/VERZLINUX.h"
-#include "driver/Zeichenwandlung.h"
+#include "base/Zeichenwandlung.h"
 #include "script/IPR.h"
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 #include "tracking/CNVTRACK.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 PARA::PARA(int argc, char const** argv) {
     if (argc <= 0 || argv == nullptr) {

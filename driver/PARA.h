@@ -5,7 +5,7 @@
 // whatever is left at the end is an unknown parameter.
 #include <cstdint>
 
-#include "driver/LISTESTR.h"
+#include "base/LISTESTR.h"
 
 class PARA {
 public:

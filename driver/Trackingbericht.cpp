@@ -4,11 +4,11 @@
 #include <cwchar>
 #include <sys/stat.h>
 
-#include "driver/Dateinamen.h"
+#include "base/Dateinamen.h"
 #include "driver/VERZLINUX.h"
-#include "driver/Zeichenwandlung.h"
+#include "base/Zeichenwandlung.h"
 #include "script/IPR.h"
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 #include "tracking/TRACKOUT.h"
 #include "tracking/Vorlage.h"
 

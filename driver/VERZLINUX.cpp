@@ -8,9 +8,9 @@
 #include <cwchar>
 #include <new>
 
-#include "driver/Dateinamen.h"
-#include "driver/Zeichenwandlung.h"
-#include "textio/Konsole.h"
+#include "base/Dateinamen.h"
+#include "base/Zeichenwandlung.h"
+#include "base/Konsole.h"
 
 namespace {
 

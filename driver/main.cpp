@@ -8,7 +8,7 @@
 #include <cstddef>
 
 #include "driver/Lauf.h"
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "driver/LANG.h"
-#include "driver/Zeichenwandlung.h"
+#include "base/LANG.h"
+#include "base/Zeichenwandlung.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 
 #include "convert/CNV.h"
 #include "driver/Trackingbericht.h"
-#include "driver/Zeichenwandlung.h"
+#include "base/Zeichenwandlung.h"
 #include "fuzz/Fuzzhilfe.h"
 #include "script/IPR.h"
 #include "tracking/CNVTRACK.h"

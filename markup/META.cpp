@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>

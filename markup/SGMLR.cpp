@@ -3,14 +3,13 @@
 #include <climits>
 #include <cstdint>
 
-#include "script/BASIC.h"
 #include "textio/BUF.h"
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
-SGMLR::SGMLR(BUF* buffer, BASIC* script, META* store, DCL* declarations)
-    : SGML(buffer, declarations), meta(store), basic(script) {
+SGMLR::SGMLR(BUF* buffer, const SKRIPTFRAGEN* script, META* store, DCL* declarations)
+    : SGML(buffer, declarations), meta(store), skript(script) {
     // WARNINGS ALL (the default) is strict, SMART lets parsing go on.
-    if (basic != nullptr) strict = basic->warning_level != WARNINGS_SMART;
+    if (skript != nullptr) strict = !skript->Nur_Warnungen();
     if (!ok() || meta == nullptr) {
         cursor = nullptr;
         return;
@@ -113,8 +112,8 @@ int SGMLR::etagc() {
 
 int SGMLR::empty_element(wchar_t* name_buffer) {
     // In XML only "/>" makes an element empty; SGML and HTML ask the script.
-    if (dcl->xml || basic == nullptr) return 0;
-    return basic->IPR_is_SGML_Empty_Element(name_buffer) ? 1 : 0;
+    if (dcl->xml || skript == nullptr) return 0;
+    return skript->IPR_is_SGML_Empty_Element(name_buffer) ? 1 : 0;
 }
 
 int SGMLR::attribute_name() {

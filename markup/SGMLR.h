@@ -3,17 +3,16 @@
 // and appends one item per recognised piece (start tag, attribute, data run,
 // reference, end tag, declaration name) to the item store META. Each item
 // knows its nesting level and the start tag of the element that contains it.
-#include "driver/LISTEINT.h"
+#include "base/LISTEINT.h"
 #include "markup/META.h"
 #include "markup/SGML.h"
-
-class BASIC;
+#include "markup/SKRIPTFRAGEN.h"
 
 class SGMLR : public SGML {
 public:
     // Builds the reader over the buffer and sizes the store from the text
     // length; ok() is false when that fails (the message is printed).
-    SGMLR(BUF* buffer, BASIC* script, META* store, DCL* declarations);
+    SGMLR(BUF* buffer, const SKRIPTFRAGEN* script, META* store, DCL* declarations);
     ~SGMLR() override;
 
     int document_type_name() override;
@@ -65,7 +64,7 @@ private:
     int zahlenwert(const wchar_t* a, const wchar_t* e, bool hex);
 
     META* meta = nullptr;      // not owned
-    BASIC* basic = nullptr;    // not owned
+    const SKRIPTFRAGEN* skript = nullptr;  // not owned; null: no script
     LISTEINT geschwister;      // sibling counters, one per open element
     Kontext kontext = KEIN;
     int aktuell = 0;           // start tag that contains new items

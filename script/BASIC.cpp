@@ -4,7 +4,7 @@
 #include <cwctype>
 #include <new>
 
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "markup/DCL.h"
+#include "markup/SKRIPTFRAGEN.h"
 #include "textio/ENCODING.h"
 
 // Item kinds. The values are fixed; lookups test the flag bits
@@ -110,7 +111,7 @@ enum MODELtypeItems : std::uint32_t { MODEL_GROUP = 1, MODEL_EMPTY = 2, MODEL_MI
 enum WARNINGStypeItems : std::uint32_t { WARNINGS_SMART = 1, WARNINGS_ALL = 2 };
 enum NAMECASEtypeItems : std::uint32_t { NAMECASE_NO = 1, NAMECASE_YES = 2 };
 
-class BASIC {
+class BASIC : public SKRIPTFRAGEN {
 public:
     struct BASICitem {
         BASICtypeItems kind;
@@ -123,7 +124,7 @@ public:
     static constexpr int kGrowth = 65535;
 
     BASIC();
-    virtual ~BASIC() = default;
+    ~BASIC() override = default;
 
     // Empties the array and makes room for n items (1 when 0).
     bool Init(int capacity, bool debug);
@@ -144,7 +145,8 @@ public:
 
     // Definitions.
     bool Find_element_definition(int* position, const wchar_t* name) const;
-    bool IPR_is_SGML_Empty_Element(const wchar_t* name) const;
+    bool IPR_is_SGML_Empty_Element(const wchar_t* name) const override;
+    bool Nur_Warnungen() const override { return warning_level == WARNINGS_SMART; }
     bool IPR_is_Element_PCDATA(const wchar_t* name) const;
     // The default of an attribute declared in the element's own definition.
     // The element is the one whose items contain the position, or the named

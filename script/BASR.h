@@ -7,7 +7,7 @@
 // parse is over, so that each item's text reads as a string of its own.
 #include <cstdint>
 
-#include "driver/LISTEPTR.h"
+#include "base/LISTEPTR.h"
 #include "script/BAS.h"
 #include "script/BASIC.h"
 

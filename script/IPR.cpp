@@ -5,10 +5,10 @@
 #include <cwchar>
 #include <string>
 
-#include "driver/Dateinamen.h"
-#include "driver/Zeichenwandlung.h"
+#include "base/Dateinamen.h"
+#include "base/Zeichenwandlung.h"
 #include "script/BASR.h"
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "textio/BUF.h"
 #include "textio/ENCODING.h"
 #include "textio/OUT.h"
-#include "tracking/TRACK.h"
+#include "base/TRACK.h"
 
 class IPR {
 public:

@@ -6,9 +6,9 @@
 #include <cwchar>
 #include <sys/stat.h>
 
-#include "driver/Zeichenwandlung.h"
+#include "base/Zeichenwandlung.h"
 #include "textio/Dekoder.h"
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "textio/BUF.h"
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 #include "textio/OUT.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "driver/Dateinamen.h"
-#include "driver/Zeichenwandlung.h"
-#include "textio/Konsole.h"
+#include "base/Dateinamen.h"
+#include "base/Zeichenwandlung.h"
+#include "base/Konsole.h"
 
 // One writer belongs to one thread: the unlocked forms spare a lock per call.
 #if defined(__GLIBC__)

@@ -1,7 +1,7 @@
 #include "tracking/CNVTRACK.h"
 
 #include "script/BASIC.h"
-#include "tracking/TRACK.h"
+#include "base/TRACK.h"
 
 template <class Arbeit>
 int CNVTRACK::ziel_spanne(int q, int s, Arbeit arbeit) {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 namespace {
 

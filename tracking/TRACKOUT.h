@@ -4,7 +4,7 @@
 // the autostart value) between the template's placeholder markers; the
 // markers themselves stay, so a report is again a valid template.
 #include "textio/OUT.h"
-#include "tracking/TRACK.h"
+#include "base/TRACK.h"
 
 class TRACKOUT {
 public:

@@ -16,7 +16,7 @@ import sys
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
-AREAS = ["driver", "textio", "markup", "script", "convert", "tracking"]
+AREAS = ["base", "driver", "textio", "markup", "script", "convert", "tracking"]
 SKIP = {"driver/HILF.cpp"}
 REFERENCE = ROOT / "docs" / "messages.md"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 namespace {
 

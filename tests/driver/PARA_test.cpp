@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/Dateinamen.h"
-#include "textio/Konsole.h"
+#include "base/Dateinamen.h"
+#include "base/Konsole.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <clocale>
 #include <string>
 
-#include "driver/Zeichenwandlung.h"
+#include "base/Zeichenwandlung.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "textio/BUF.h"
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 class Testtext {
 public:

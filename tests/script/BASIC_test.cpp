@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 namespace {
 

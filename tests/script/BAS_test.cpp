@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 #include "textio/BUF.h"
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 namespace testdatei {
 

@@ -8,7 +8,7 @@
 #include "script/IPR.h"
 #include "textio/Testdatei.h"
 #include "tracking/CNVTRACK.h"
-#include "tracking/TRACK.h"
+#include "base/TRACK.h"
 #include "tracking/TRACKOUT.h"
 
 namespace {

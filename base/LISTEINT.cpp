@@ -1,10 +1,10 @@
-#include "driver/LISTEINT.h"
+#include "base/LISTEINT.h"
 
 #include <algorithm>
 #include <climits>
 #include <new>
 
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 LISTEINT::LISTEINT() : speicher(1, 0) {}
 

@@ -1,4 +1,4 @@
-#include "driver/Dateinamen.h"
+#include "base/Dateinamen.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 namespace {
 

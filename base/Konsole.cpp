@@ -1,4 +1,4 @@
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -3,10 +3,10 @@
 #include <clocale>
 #include <string>
 
-#include "driver/LISTEINT.h"
-#include "driver/LISTEPTR.h"
-#include "driver/LISTESTR.h"
-#include "driver/Zeichenwandlung.h"
+#include "base/LISTEINT.h"
+#include "base/LISTEPTR.h"
+#include "base/LISTESTR.h"
+#include "base/Zeichenwandlung.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "driver/Dateinamen.h"
+#include "base/Dateinamen.h"
 
 #include <unistd.h>
 
@@ -7,8 +7,8 @@
 #include <cwchar>
 #include <vector>
 
-#include "driver/Zeichenwandlung.h"
-#include "textio/Konsole.h"
+#include "base/Zeichenwandlung.h"
+#include "base/Konsole.h"
 
 Pfadteile PfadZerlegen(const wchar_t* pfad) {
     Pfadteile teile;

@@ -1,4 +1,4 @@
-#include "driver/LANG.h"
+#include "base/LANG.h"
 
 #include <langinfo.h>
 
@@ -6,8 +6,8 @@
 #include <cstring>
 #include <cwchar>
 
-#include "driver/Zeichenwandlung.h"
-#include "textio/Konsole.h"
+#include "base/Zeichenwandlung.h"
+#include "base/Konsole.h"
 
 bool unicode_setlocale(int kategorie, wchar_t const* name) {
     if (name == nullptr) name = L"";

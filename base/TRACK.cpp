@@ -1,4 +1,4 @@
-#include "tracking/TRACK.h"
+#include "base/TRACK.h"
 
 #include <cstdlib>
 #include <cwchar>

@@ -1,10 +1,10 @@
-#include "driver/LISTEPTR.h"
+#include "base/LISTEPTR.h"
 
 #include <algorithm>
 #include <climits>
 #include <new>
 
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 // Room for capacity + 1 pointers from the start, so that the first two
 // entries never write past the storage.

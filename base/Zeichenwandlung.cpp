@@ -1,4 +1,4 @@
-#include "driver/Zeichenwandlung.h"
+#include "base/Zeichenwandlung.h"
 
 #include <climits>
 #include <cstring>

@@ -1,9 +1,9 @@
-#include "driver/LISTESTR.h"
+#include "base/LISTESTR.h"
 
 #include <new>
 
-#include "driver/Zeichenwandlung.h"
-#include "textio/Konsole.h"
+#include "base/Zeichenwandlung.h"
+#include "base/Konsole.h"
 
 LISTESTR::LISTESTR() = default;
 

@@ -1,0 +1,13 @@
+#pragma once
+// What the document reader asks the compiled script while it reads: how
+// strictly lone markup characters are taken, and whether an SGML or HTML
+// element is declared empty (no end tag follows it). The script implements
+// it; the reader knows only this interface, so markup/ stays below script/.
+class SKRIPTFRAGEN {
+public:
+    virtual ~SKRIPTFRAGEN() = default;
+    // WARNINGS = SMART: a lone "&", "<" or ">" is a warning, not an error.
+    virtual bool Nur_Warnungen() const = 0;
+    // The element is declared MODEL = EMPTY.
+    virtual bool IPR_is_SGML_Empty_Element(const wchar_t* name) const = 0;
+};
