@@ -45,9 +45,9 @@ bool Elementname(const META& m, int e, wchar_t (&out)[256]) {
 }
 
 // The attribute as the element specifies it (references kept as text).
-bool Angegeben(CNV& c, int element, const wchar_t* attribut, std::vector<wchar_t>& text) {
+bool Angegeben(CNV& c, int rule, int element, std::vector<wchar_t>& text) {
     int a = element;
-    if (!c.meta.IPR_find_attrname(&a, attribut)) return false;
+    if (!c.meta.IPR_find_attrname_nr(&a, c.basic->Namensnummer(rule))) return false;
     const std::size_t n = c.meta.Attributwert_Laenge(a + 1, 1);
     return c.meta.Read_attribute_value(a + 1, Platz(text, n).data(), static_cast<int>(n + 1), 1);
 }
@@ -70,7 +70,7 @@ const wchar_t* Attribut_lesen(CNV& c, int rule, int element, const wchar_t* attr
                               std::vector<wchar_t>& text) {
     const int e = erben ? c.Implied_Traeger(rule, element, attribut) : element;
     if (e < 0) return nullptr;
-    if (Angegeben(c, e, attribut, text)) return text.data();
+    if (Angegeben(c, rule, e, text)) return text.data();
     const wchar_t* v = nullptr;
     return Vorgabe(c, rule, e, attribut, &v) ? v : nullptr;
 }
@@ -79,7 +79,7 @@ const wchar_t* Attribut_lesen(CNV& c, int rule, int element, const wchar_t* attr
 // default for it: then IMPLIED takes it from there.
 bool Traegt(CNV& c, int rule, int element, const wchar_t* attribut) {
     int a = element;
-    if (c.meta.IPR_find_attrname(&a, attribut)) return true;
+    if (c.meta.IPR_find_attrname_nr(&a, c.basic->Namensnummer(rule))) return true;
     const wchar_t* v = nullptr;
     return Vorgabe(c, rule, element, attribut, &v) && *v != 0;
 }
@@ -338,16 +338,16 @@ int CNV::Check_attribute(int* rule, int* focus, int* other, int implied) {
     int r = *rule;
     if (Art(*this, r) == ITEM_COND_IMPLIED) implied = 1;
     if (Art(*this, r) == ITEM_COND_IMPLIED || Art(*this, r) == ITEM_COND_VALUE) ++r;
-    const wchar_t* elementname = nullptr;
-    if (Art(*this, r) == ITEM_NAME) elementname = basic->Text(r++);
+    int elementname = 0;
+    if (Art(*this, r) == ITEM_NAME) elementname = basic->Namensnummer(r++);
     if (Art(*this, r) == ITEM_CONTENT_DAT || Art(*this, r) == ITEM_CONTENT_PCDATA) {
-        *rule = elementname != nullptr ? r - 1 : r;
+        *rule = elementname != 0 ? r - 1 : r;
         return Check_content(rule, focus);
     }
     *rule = Bedingung_Ende(*this, r);
     if (Art(*this, r) != ITEM_ATTNAME) return 0;
     int element = *focus;
-    if (!meta.IPR_find_starttag_context(&element, elementname)) return 0;
+    if (!meta.IPR_find_starttag_context_nr(&element, elementname)) return 0;
     const wchar_t* attribut = basic->Text(r);
     const wchar_t* subjekt = Attribut_lesen(*this, r, element, attribut, implied != 0, vergleichstexte.subjekt);
     if (subjekt == nullptr) return 0;
@@ -369,15 +369,15 @@ int CNV::Check_attribute(int* rule, int* focus, int* other, int implied) {
 
 int CNV::Check_content(int* rule, int* focus) {
     int r = *rule;
-    const wchar_t* elementname = nullptr;
-    if (Art(*this, r) == ITEM_NAME) elementname = basic->Text(r++);
+    int elementname = 0;
+    if (Art(*this, r) == ITEM_NAME) elementname = basic->Namensnummer(r++);
     *rule = Bedingung_Ende(*this, r);
     const BASICtypeItems kopf = Art(*this, r);
     if (kopf != ITEM_CONTENT_DAT && kopf != ITEM_CONTENT_PCDATA) return 0;
     const BASIC::BASICitem& op = basic->Item(r + 1);
     if (op.kind != ITEM_OPERATOR || op.value == 0 || Art(*this, r + 2) != ITEM_ATTVALUE) return 0;
     int element = *focus;
-    if (!meta.IPR_find_starttag_context(&element, elementname)) return 0;
+    if (!meta.IPR_find_starttag_context_nr(&element, elementname)) return 0;
     const int pcdata = kopf == ITEM_CONTENT_PCDATA ? 1 : 0;
     std::vector<wchar_t>& text = vergleichstexte.subjekt;
     meta.Inhalt_lesen(element, pcdata, 1, text);
@@ -462,26 +462,26 @@ int CNV::Suche_Naechster(const CNV_Suche& suche, int focus, int* cursor) {
         *cursor = ERSCHOEPFT;
         int kandidat = start;
         if (suche.name >= 0 &&
-            !meta.IPR_find_parentelement(&kandidat, meta.Item(start).level, basic->Text(suche.name)))
+            !meta.IPR_find_parentelement_nr(&kandidat, meta.Item(start).level, basic->Namensnummer(suche.name)))
             return -1;
         return Kandidat_besteht(*this, suche, kandidat, start) ? kandidat : -1;
     }
-    const wchar_t* name = basic->Text(suche.name);
+    const int name = basic->Namensnummer(suche.name);
     const int ebene = meta.Item(start).level;
     for (;;) {
         int kandidat = *cursor;
         bool gefunden;
         switch (suche.bereich) {
         case 2:
-            gefunden = meta.IPR_find_element(&kandidat, name);
+            gefunden = meta.IPR_find_element_nr(&kandidat, name);
             break;
         case 6:
             if (kandidat < 0) kandidat = start;
-            gefunden = meta.IPR_find_childelement(&kandidat, ebene, name);
+            gefunden = meta.IPR_find_childelement_nr(&kandidat, ebene, name);
             break;
         default:
             if (kandidat < 0) kandidat = start;
-            gefunden = meta.IPR_find_subelement(&kandidat, ebene, name);
+            gefunden = meta.IPR_find_subelement_nr(&kandidat, ebene, name);
             break;
         }
         if (!gefunden) {

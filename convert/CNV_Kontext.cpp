@@ -7,7 +7,7 @@
 
 namespace {
 
-using Frage = bool (META::*)(int*, const wchar_t*);
+using Frage = bool (META::*)(int*, int);
 
 BASICtypeItems Art(const CNV& c, int r) { return c.basic->Item(r).kind; }
 
@@ -43,7 +43,7 @@ int Namensbedingung(CNV& c, int* rule, int* focus, const wchar_t* keyword, BASIC
     const int ende = attribut >= 0 ? c.Attributbedingung_Ende(attribut) : *rule;
     for (int n = erster; n < namen_ende; ++n) {
         int gefunden = *focus;
-        if (!(c.meta.*frage)(&gefunden, c.basic->Text(n))) continue;
+        if (!(c.meta.*frage)(&gefunden, c.basic->Namensnummer(n))) continue;
         if (attribut >= 0) {
             int r = attribut;
             int fokus = *focus;
@@ -60,22 +60,22 @@ int Namensbedingung(CNV& c, int* rule, int* focus, const wchar_t* keyword, BASIC
 }  // namespace
 
 int CNV::Check_in(int* rule, int* focus, const wchar_t* keyword) {
-    return Namensbedingung(*this, rule, focus, keyword, ITEM_IN, ITEM_NOTIN, &META::IPR_if_in);
+    return Namensbedingung(*this, rule, focus, keyword, ITEM_IN, ITEM_NOTIN, &META::IPR_if_in_nr);
 }
 int CNV::Check_inx(int* rule, int* focus, const wchar_t* keyword) {
-    return Namensbedingung(*this, rule, focus, keyword, ITEM_INX, ITEM_NOTINX, &META::IPR_if_inx);
+    return Namensbedingung(*this, rule, focus, keyword, ITEM_INX, ITEM_NOTINX, &META::IPR_if_inx_nr);
 }
 int CNV::Check_before(int* rule, int* focus, const wchar_t* keyword) {
-    return Namensbedingung(*this, rule, focus, keyword, ITEM_BEFORE, ITEM_NOTBEFORE, &META::IPR_if_before);
+    return Namensbedingung(*this, rule, focus, keyword, ITEM_BEFORE, ITEM_NOTBEFORE, &META::IPR_if_before_nr);
 }
 int CNV::Check_beforex(int* rule, int* focus, const wchar_t* keyword) {
-    return Namensbedingung(*this, rule, focus, keyword, ITEM_BEFOREX, ITEM_NOTBEFOREX, &META::IPR_if_beforex);
+    return Namensbedingung(*this, rule, focus, keyword, ITEM_BEFOREX, ITEM_NOTBEFOREX, &META::IPR_if_beforex_nr);
 }
 int CNV::Check_after(int* rule, int* focus, const wchar_t* keyword) {
-    return Namensbedingung(*this, rule, focus, keyword, ITEM_AFTER, ITEM_NOTAFTER, &META::IPR_if_after);
+    return Namensbedingung(*this, rule, focus, keyword, ITEM_AFTER, ITEM_NOTAFTER, &META::IPR_if_after_nr);
 }
 int CNV::Check_afterx(int* rule, int* focus, const wchar_t* keyword) {
-    return Namensbedingung(*this, rule, focus, keyword, ITEM_AFTERX, ITEM_NOTAFTERX, &META::IPR_if_afterx);
+    return Namensbedingung(*this, rule, focus, keyword, ITEM_AFTERX, ITEM_NOTAFTERX, &META::IPR_if_afterx_nr);
 }
 
 int CNV::Check_first(int* rule, int* focus, const wchar_t* keyword) {

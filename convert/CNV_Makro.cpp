@@ -5,8 +5,9 @@
 #include <cwchar>
 #include <string>
 
-#include "script/BASIC.h"
 #include "base/Konsole.h"
+#include "base/NAMEN.h"
+#include "script/BASIC.h"
 
 namespace {
 
@@ -54,14 +55,14 @@ bool Element_von(CNV& c, int* item) {
 // The element whose attribute a macro reads: the focus, or with a name
 // its nearest ancestor of that name. 1 found; 0 after the message; -1 when
 // there is no such ancestor (the macro then writes nothing).
-int Element_waehlen(CNV& c, int item, const wchar_t* name, int schluessel, const wchar_t* label, int* element) {
+int Element_waehlen(CNV& c, int item, int name, int schluessel, const wchar_t* label, int* element) {
     *element = item;
     if (!Element_von(c, element))
         return Skriptfehler(c, schluessel, label, L"Starttag des Elementes konnte nicht bestimmt werden");
-    if (name == nullptr) return 1;
+    if (name == 0) return 1;
     // The ancestors: the parent or the nearest one above it (kept per name,
     // so that deep documents are not walked up for every element).
-    return c.meta.IPR_find_context_element(element) && c.meta.IPR_if_ine(element, name) ? 1 : -1;
+    return c.meta.IPR_find_context_element(element) && c.meta.IPR_if_ine_nr(element, name) ? 1 : -1;
 }
 
 // Where an attribute's value comes from: the value pieces of an element
@@ -75,7 +76,7 @@ struct Attributquelle {
 // (inherited: a non-empty one).
 bool Attribut_hier(CNV& c, int r, int el, const wchar_t* attribut, bool geerbt, Attributquelle* q) {
     int a = el;
-    if (c.meta.IPR_find_attrname(&a, attribut)) {
+    if (c.meta.IPR_find_attrname_nr(&a, Namenstabelle().Nummer(attribut))) {
         q->stueck = a + 1;
         return true;
     }
@@ -122,8 +123,8 @@ bool Attribut_lesen(CNV& c, const Attributquelle& q, wchar_t* out, int kapazitae
 int Wert_Makro(CNV& c, int* rule, int item, bool geerbt, bool entitaet, const wchar_t* label) {
     const int schluessel = *rule;
     int r = schluessel + 1;
-    const wchar_t* element_name = nullptr;
-    if (Art(c, r) == ITEM_NAME) element_name = c.basic->Text(r++);
+    int element_name = 0;
+    if (Art(c, r) == ITEM_NAME) element_name = c.basic->Namensnummer(r++);
     if (Art(c, r) != ITEM_ATTNAME) {
         *rule = r;
         return Skriptfehler(c, schluessel, label, entitaet ? L"Attribut (Zeichenkette) fehlt" : L"Attribut fehlt");
@@ -284,8 +285,8 @@ int CNV::Convert_makro_count(int* rule, int item) {
     const wchar_t* const label = L"COUNT";
     const int schluessel = *rule;
     int r = schluessel + 1;
-    const wchar_t* name = nullptr;
-    if (Art(*this, r) == ITEM_NAME) name = basic->Text(r++);
+    int name = 0;
+    if (Art(*this, r) == ITEM_NAME) name = basic->Namensnummer(r++);
     std::uint32_t bereich = 3;  // LEVEL
     if (Art(*this, r) == ITEM_RANGE) bereich = basic->Item(r++).value;
     std::uint32_t format = 1;   // NUM
@@ -293,13 +294,13 @@ int CNV::Convert_makro_count(int* rule, int item) {
     *rule = r;
 
     int gezaehlt = item;
-    if (name == nullptr) {
+    if (name == 0) {
         if (!Element_von(*this, &gezaehlt))
             return Skriptfehler(*this, schluessel, label, L"Starttag des Elementes konnte nicht bestimmt werden");
-        name = Itemname(gezaehlt);
+        name = meta.Tagname(gezaehlt);
     }
     int anzahl = 0;
-    if (meta.IPR_if_ine(&gezaehlt, name)) anzahl = bereich == 2 ? meta.IPR_count_doc(gezaehlt) : meta.IPR_count(gezaehlt);
+    if (meta.IPR_if_ine_nr(&gezaehlt, name)) anzahl = bereich == 2 ? meta.IPR_count_doc(gezaehlt) : meta.IPR_count(gezaehlt);
     if (anzahl >= 2000000001) return Skriptfehler(*this, schluessel, label, L"Element-Zähler zu groß");
 
     constexpr int kLaenge = 32;
@@ -380,8 +381,8 @@ int CNV::Convert_makro_token(int* rule, int item) {
     const wchar_t* const label = L"TOKEN";
     const int schluessel = *rule;
     int r = schluessel + 1;
-    const wchar_t* element_name = nullptr;
-    if (Art(*this, r) == ITEM_NAME) element_name = basic->Text(r++);
+    int element_name = 0;
+    if (Art(*this, r) == ITEM_NAME) element_name = basic->Namensnummer(r++);
     const wchar_t* fehlt = nullptr;
     const wchar_t* attribut = nullptr;
     const wchar_t* format = nullptr;

@@ -118,14 +118,15 @@ int CNV::Convert_Element(int* item, DATAtypeItems model, PARSERtypeItems mode, c
         Fehler_Skript(L"ELEMENT", L"Starttag erwartet", nullptr, rule);
         return 0;
     }
-    const wchar_t* const name = meta.Item(start).start;
+    const wchar_t* const text = meta.Item(start).start;
+    const int name = meta.Tagname(start);
     const int ebene = meta.Item(start).level;
     if (!Stapel_reicht()) {
         Fehler_Dokument(L"Element", L"Maximale Verschachtelungstiefe überschritten.", nullptr, start);
         return 0;
     }
     DATAtypeItems inhalt = model;
-    const bool daten = !basic->only_defined_data || basic->IPR_is_Element_PCDATA(name);
+    const bool daten = !basic->only_defined_data || basic->Ist_PCDATA_Element(name);
 
     // "/>" closes an element in every syntax: nothing of the document
     // after it belongs to the element.
@@ -134,7 +135,7 @@ int CNV::Convert_Element(int* item, DATAtypeItems model, PARSERtypeItems mode, c
     if (!Convert_starttag(&rule, start, mode, &inhalt, copyname, depth, rules)) return 0;
     // Outside XML an element declared EMPTY has neither content nor end
     // tag, just as the reader recorded it.
-    if (!dcl->xml && basic->IPR_is_SGML_Empty_Element(name)) return 1;
+    if (!dcl->xml && basic->Ist_leeres_Element(name)) return 1;
 
     const int n = meta.Anzahl();
     int i = start + 1;
@@ -178,7 +179,7 @@ int CNV::Convert_Element(int* item, DATAtypeItems model, PARSERtypeItems mode, c
                 if (Ist_Vollmodell(inhalt)) ok = Convert_Element(&i, inhalt, mode, copyname, depth, false);
                 break;
             case META_ENDTAG:
-                if (k.level == ebene && dcl->general_name_compare(k.start, name)) {
+                if (k.level == ebene && dcl->general_name_compare(k.start, text)) {
                     // A DAT among the start rules governs the content only.
                     DATAtypeItems ende = model;
                     offene_starttags.push_back(start);
@@ -222,7 +223,7 @@ int CNV::Convert_starttag(int* rule, int item, PARSERtypeItems mode, DATAtypeIte
         return 0;
     }
     if (mode == PARSER_DELETE) return Delete_stag(item);
-    if (!basic->Find_element_definition(rule, meta.Item(item).start)) return Undeklariert_Start(*rule, item, false);
+    if (!basic->Find_element_definition_nr(rule, meta.Tagname(item))) return Undeklariert_Start(*rule, item, false);
     if (!basic->Find_condition_rules(rule)) return 1;
     if (!Ist_Vollmodell(*model) && !rules) return 1;
     int fokus = item;
@@ -240,7 +241,7 @@ int CNV::Convert_emptytag(int* rule, int item, PARSERtypeItems mode, DATAtypeIte
         return 0;
     }
     if (mode == PARSER_DELETE) return Delete_stag(item);
-    if (!basic->Find_element_definition(rule, meta.Item(item).start)) return Undeklariert_Start(*rule, item, true);
+    if (!basic->Find_element_definition_nr(rule, meta.Tagname(item))) return Undeklariert_Start(*rule, item, true);
     if (!basic->Find_condition_rules(rule)) return 1;
     if (!Ist_Vollmodell(*model) && !rules) return 1;
     // Start and end rules back to back, from the same first rule; a DAT
@@ -287,7 +288,8 @@ int CNV::Convert_endtag(int* rule, int item, PARSERtypeItems mode, const DATAtyp
         Endtagfehler(*this, *rule, item);
         return 0;
     }
-    if (!basic->Find_element_definition(rule, name)) {
+    // The end tag is named as its start tag (the reader made sure of it).
+    if (!basic->Find_element_definition_nr(rule, meta.Tagname(start))) {
         if (basic->drop_undefined_elements) return 1;
         if (!basic->only_defined_elements) {
             Fehler_Dokument(L"Endtag", L"Das Element '%ls' ist nicht deklariert.", name, item);

@@ -1,10 +1,12 @@
 // Context queries on the item store: where a start tag stands among its
 // parent, siblings and descendants, and the text of attributes and content.
 #include <algorithm>
+#include <bit>
 #include <cwchar>
 #include <cwctype>
 #include <tuple>
 
+#include "base/NAMEN.h"
 #include "markup/DCL.h"
 #include "markup/META.h"
 #include "base/Konsole.h"
@@ -17,12 +19,6 @@ void Interner_Fehler(const wchar_t* text) { Konsole_Print(L"FEHLER: (Interpreter
 bool Ist_Attributteil(METAtypeItems k) { return (k & 0x840) == 0x840; }
 bool Ist_Wertteil(METAtypeItems k) { return Ist_Attributteil(k) && k != META_ATTR_NAME; }
 bool Ist_Inhalt(METAtypeItems k) { return (k & 0x400) != 0; }
-
-// Appends a name folded as the declarations compare names.
-void Falten(std::wstring& out, const wchar_t* b, const wchar_t* e, bool fold) {
-    out.clear();
-    for (; b < e; ++b) out.push_back(fold ? static_cast<wchar_t>(std::towlower(static_cast<wint_t>(*b))) : *b);
-}
 
 // Where the text of attribute and content walks goes: counted or copied.
 struct Zaehler {
@@ -145,36 +141,60 @@ bool META::Name_gleich(int i, const wchar_t* name) const {
     return p == r.end && *name == 0;
 }
 
+bool META::Namen_gleich(int a, int b) const {
+    const NAMEN& t = Namenstabelle();
+    if (a <= 0 || b <= 0 || a > t.Anzahl() || b > t.Anzahl()) return false;
+    return a == b || (dcl != nullptr && dcl->namecase && t.Gefaltet(a) == t.Gefaltet(b));
+}
+
+int META::Vergleichsnummer(int name) const {
+    const NAMEN& t = Namenstabelle();
+    if (name <= 0 || name > t.Anzahl()) return -1;
+    return t.Vergleich(name, dcl != nullptr && dcl->namecase);
+}
+
+// The number the index groups the name under; -1 when no start tag has it.
 int META::Namensnummer(const wchar_t* name) {
-    Strukturindex& x = Index();
-    if (name == nullptr) return -1;
-    Falten(x.faltung, name, name + std::wcslen(name), x.namecase != 0);
-    auto it = x.namen.find(std::wstring_view(x.faltung));
-    return it == x.namen.end() ? -1 : it->second;
+    return name == nullptr ? -1 : Namensnummer(Namenstabelle().Nummer(name, name + std::wcslen(name)));
+}
+
+int META::Namensnummer(int name) {
+    const Strukturindex& x = Index();
+    const int v = Vergleichsnummer(name);
+    return v >= 0 && v < x.namen ? v : -1;
+}
+
+int META::Tagname(int i) const {
+    if (!ist_art(i, META_STARTTAG) || items[i].start == nullptr) return 0;
+    const int o = Ordinal(i);
+    return o < 0 || o >= static_cast<int>(tagnamen.size()) ? 0 : tagnamen[o];
+}
+
+int META::Attributname(int i) const {
+    if (!ist_art(i, META_ATTR_NAME) || items[i].start == nullptr) return 0;
+    if (i >= erfasst) Namen_erfassen();
+    auto it = std::lower_bound(attribute.begin(), attribute.end(), i);
+    return it == attribute.end() || *it != i ? 0 : attributnamen[static_cast<std::size_t>(it - attribute.begin())];
 }
 
 // ---------------------------------------------------------------- the index
 
 META::Strukturindex& META::Index() {
+    if (erfasst < anzahl) Namen_erfassen();
     const int namecase = dcl != nullptr && dcl->namecase ? 1 : 0;
     Strukturindex& x = index;
     if (x.gebaut && x.namecase == namecase) return x;
     x = Strukturindex{};
     x.namecase = namecase;
-    // Counted first, so that the lists are filled without moving.
-    std::size_t tags = 0, inhalt = 0;
-    for (int i = 0; i < anzahl; ++i) {
-        if (items[i].kind == META_STARTTAG) ++tags;
-        else if (Ist_Inhalt(items[i].kind)) ++inhalt;
-    }
-    x.tags.reserve(tags);
+    // Counted first, so that the list is filled without moving.
+    std::size_t inhalt = 0;
+    for (int i = 0; i < anzahl; ++i)
+        if (Ist_Inhalt(items[i].kind)) ++inhalt;
     x.inhalt.reserve(inhalt);
-    for (int i = 0; i < anzahl; ++i) {
-        if (items[i].kind == META_STARTTAG) x.tags.push_back(i);
-        else if (Ist_Inhalt(items[i].kind)) x.inhalt.push_back(i);
-    }
-    const int n = static_cast<int>(x.tags.size());
-    auto ebene = [&](int k) { return items[x.tags[k]].level; };
+    for (int i = 0; i < anzahl; ++i)
+        if (Ist_Inhalt(items[i].kind)) x.inhalt.push_back(i);
+    const int n = static_cast<int>(starttags.size());
+    auto ebene = [&](int k) { return items[starttags[k]].level; };
     x.eltern.assign(n, -1);
     x.vor.assign(n, -1);
     x.nach.assign(n, -1);
@@ -201,21 +221,18 @@ META::Strukturindex& META::Index() {
         offen.push_back(k);
     }
 
-    std::wstring faltung;
-    for (int k = 0; k < n; ++k) {
-        const metaitem& r = items[x.tags[k]];
-        if (r.start == nullptr) continue;
-        Falten(faltung, r.start, r.end, namecase != 0);
-        auto it = x.namen.find(std::wstring_view(faltung));
-        if (it == x.namen.end()) it = x.namen.emplace(faltung, static_cast<int>(x.namen.size())).first;
-        x.nid[k] = it->second;
-    }
+    // Names grouped as the declarations compare them; deleted start tags
+    // have no name any more.
+    const NAMEN& tabelle = Namenstabelle();
+    x.namen = tabelle.Anzahl() + 1;
+    for (int k = 0; k < n; ++k)
+        if (items[starttags[k]].start != nullptr) x.nid[k] = tabelle.Vergleich(tagnamen[k], namecase != 0);
 
     // The nearest open element of each name: walking up from a start tag,
     // the ancestors of its own name.
     x.gleichnamig.assign(n, -1);
-    x.vorfahr_merk.assign(x.namen.size(), {});
-    std::vector<int> innerstes(x.namen.size(), -1);
+    x.vorfahr_merk.assign(x.namen, {});
+    std::vector<int> innerstes(x.namen, -1);
     offen.clear();
     for (int k = 0; k < n; ++k) {
         while (!offen.empty() && x.ende[offen.back()] <= k) {
@@ -232,7 +249,7 @@ META::Strukturindex& META::Index() {
 
     // Grouped by name (counting sort keeps document order), then the
     // non-root ones stably by parent: (parent, name, ordinal) order.
-    const int namen = static_cast<int>(x.namen.size());
+    const int namen = x.namen;
     x.dok_anfang.assign(namen + 1, 0);
     for (int k = 0; k < n; ++k)
         if (x.nid[k] >= 0) ++x.dok_anfang[x.nid[k] + 1];
@@ -260,9 +277,13 @@ META::Strukturindex& META::Index() {
 }
 
 int META::Ordinal(int position) const {
-    const std::vector<int>& t = index.tags;
-    auto it = std::lower_bound(t.begin(), t.end(), position);
-    return it != t.end() && *it == position ? static_cast<int>(it - t.begin()) : -1;
+    if (position < 0 || position >= anzahl) return -1;
+    if (position >= erfasst) Namen_erfassen();
+    const std::size_t wort = static_cast<std::size_t>(position) >> 6;
+    if (wort >= tagbits.size()) return -1;
+    const std::uint64_t bit = std::uint64_t{1} << (position & 63);
+    if ((tagbits[wort] & bit) == 0) return -1;
+    return tagrang[wort] + std::popcount(tagbits[wort] & (bit - 1));
 }
 
 int META::Naechster_lebend(const std::vector<int>& liste, std::vector<int>& sprung, int j) const {
@@ -333,13 +354,13 @@ int META::Namentlich_ab(int name, int nach_ordinal) {
 // that level, else by walking the start tags.
 int META::Grenze_Ebene(int position, int level) {
     Strukturindex& x = Index();
-    const int n = static_cast<int>(x.tags.size());
-    const int erster = static_cast<int>(std::upper_bound(x.tags.begin(), x.tags.end(), position) - x.tags.begin());
+    const int n = static_cast<int>(starttags.size());
+    const int erster = static_cast<int>(std::upper_bound(starttags.begin(), starttags.end(), position) - starttags.begin());
     int a = erster - 1;
-    while (a >= 0 && items[x.tags[a]].level > level) a = x.eltern[a];
-    if (a >= 0 && items[x.tags[a]].level == level) return x.ende[a];
+    while (a >= 0 && items[starttags[a]].level > level) a = x.eltern[a];
+    if (a >= 0 && items[starttags[a]].level == level) return x.ende[a];
     for (int k = erster; k < n; ++k)
-        if (items[x.tags[k]].level <= level) return k;
+        if (items[starttags[k]].level <= level) return k;
     return n;
 }
 
@@ -374,18 +395,20 @@ int META::Elternteil(int i, bool melden) {
     }
     Strukturindex& x = Index();
     const int p = x.eltern[Ordinal(i)];
-    return p < 0 ? -1 : x.tags[p];
+    return p < 0 ? -1 : starttags[p];
 }
 
 // ---------------------------------------------------------------- queries
 
-bool META::IPR_if_in(int* item, const wchar_t* name) {
+bool META::IPR_if_in(int* item, const wchar_t* name) { return IPR_if_in_nr(item, Namenstabelle().Nummer(name)); }
+
+bool META::IPR_if_in_nr(int* item, int name) {
     if (!ist_art(*item, META_STARTTAG)) {
         Interner_Fehler(L"IN, Kein Starttag.");
         return false;
     }
     const int p = Elternteil(*item);
-    if (p < 0 || !Name_gleich(p, name)) return false;
+    if (p < 0 || !Namen_gleich(Tagname(p), name)) return false;
     *item = p;
     return true;
 }
@@ -393,13 +416,15 @@ bool META::IPR_if_in(int* item, const wchar_t* name) {
 // The last element of that name before s, then its ancestors of the same
 // name: the first of them whose subtree holds s is the nearest such
 // ancestor of s, without climbing every level of a deep document.
-int META::Vorfahr(int s, const wchar_t* name) {
+int META::Vorfahr(int s, const wchar_t* name) { return Vorfahr(s, Namenstabelle().Nummer(name)); }
+
+int META::Vorfahr(int s, int name) {
     const int nummer = Namensnummer(name);
     if (nummer < 0 || !ist_art(s, META_STARTTAG)) return -1;
     Strukturindex& x = index;
     const int eltern = x.eltern[Ordinal(s)];
     if (eltern < 0) return -1;
-    if (x.nid[eltern] == nummer && Lebt(eltern)) return x.tags[eltern];
+    if (x.nid[eltern] == nummer && Lebt(eltern)) return starttags[eltern];
     Strukturindex::Vorfahrmerk& merk = x.vorfahr_merk[nummer];
     if (merk.eltern != eltern || merk.stand != geloescht) {
         merk = {eltern, -1, geloescht};
@@ -413,10 +438,12 @@ int META::Vorfahr(int s, const wchar_t* name) {
             }
         }
     }
-    return merk.antwort < 0 ? -1 : x.tags[merk.antwort];
+    return merk.antwort < 0 ? -1 : starttags[merk.antwort];
 }
 
-bool META::IPR_if_inx(int* item, const wchar_t* name) {
+bool META::IPR_if_inx(int* item, const wchar_t* name) { return IPR_if_inx_nr(item, Namenstabelle().Nummer(name)); }
+
+bool META::IPR_if_inx_nr(int* item, int name) {
     const int s = Starttag_von(*item);
     if (s < 0) {
         Interner_Fehler(L"INX, Kein passender Starttag gefunden.");
@@ -430,7 +457,7 @@ bool META::IPR_if_inx(int* item, const wchar_t* name) {
 
 // The next later (or nearest earlier) sibling, or with `irgendeins` the
 // nearest one of that name. The root has no siblings.
-bool META::Geschwister(int* item, const wchar_t* name, bool spaeter, bool irgendeins) {
+bool META::Geschwister(int* item, int name, bool spaeter, bool irgendeins) {
     const int s = Starttag_von(*item);
     if (s < 0 || items[s].level <= 0) return false;
     Strukturindex& x = Index();
@@ -440,18 +467,24 @@ bool META::Geschwister(int* item, const wchar_t* name, bool spaeter, bool irgend
         const int nummer = Namensnummer(name);
         if (nummer < 0) return false;
         g = spaeter ? Geschwister_ab(x.eltern[k], nummer, k) : Geschwister_vor(x.eltern[k], nummer, k);
-    } else if (g >= 0 && !Name_gleich(x.tags[g], name)) {
+    } else if (g >= 0 && !Namen_gleich(Tagname(starttags[g]), name)) {
         g = -1;
     }
     if (g < 0) return false;
-    *item = x.tags[g];
+    *item = starttags[g];
     return true;
 }
 
-bool META::IPR_if_before(int* item, const wchar_t* name) { return Geschwister(item, name, true, false); }
-bool META::IPR_if_beforex(int* item, const wchar_t* name) { return Geschwister(item, name, true, true); }
-bool META::IPR_if_after(int* item, const wchar_t* name) { return Geschwister(item, name, false, false); }
-bool META::IPR_if_afterx(int* item, const wchar_t* name) { return Geschwister(item, name, false, true); }
+bool META::IPR_if_before_nr(int* item, int name) { return Geschwister(item, name, true, false); }
+bool META::IPR_if_beforex_nr(int* item, int name) { return Geschwister(item, name, true, true); }
+bool META::IPR_if_after_nr(int* item, int name) { return Geschwister(item, name, false, false); }
+bool META::IPR_if_afterx_nr(int* item, int name) { return Geschwister(item, name, false, true); }
+bool META::IPR_if_before(int* item, const wchar_t* name) { return IPR_if_before_nr(item, Namenstabelle().Nummer(name)); }
+bool META::IPR_if_beforex(int* item, const wchar_t* name) {
+    return IPR_if_beforex_nr(item, Namenstabelle().Nummer(name));
+}
+bool META::IPR_if_after(int* item, const wchar_t* name) { return IPR_if_after_nr(item, Namenstabelle().Nummer(name)); }
+bool META::IPR_if_afterx(int* item, const wchar_t* name) { return IPR_if_afterx_nr(item, Namenstabelle().Nummer(name)); }
 
 bool META::IPR_if_first(int item) {
     if (!ist_art(item, META_STARTTAG)) {
@@ -497,12 +530,14 @@ bool META::IPR_if_empty(int item) {
     return true;
 }
 
-bool META::IPR_if_element(int item, const wchar_t* name) {
+bool META::IPR_if_element(int item, const wchar_t* name) { return IPR_if_element_nr(item, Namenstabelle().Nummer(name)); }
+
+bool META::IPR_if_element_nr(int item, int name) {
     if (!ist_art(item, META_STARTTAG)) {
         Interner_Fehler(L"Element, Kein Starttag.");
         return false;
     }
-    return Name_gleich(item, name);
+    return Namen_gleich(Tagname(item), name);
 }
 
 bool META::IPR_find_starttag(int* item) {
@@ -521,6 +556,11 @@ bool META::IPR_find_context_element(int* item) {
 
 bool META::IPR_find_starttag_context(int* item, const wchar_t* name) {
     if (name == nullptr || *name == 0) return IPR_find_starttag(item);
+    return IPR_find_starttag_context_nr(item, Namenstabelle().Nummer(name));
+}
+
+bool META::IPR_find_starttag_context_nr(int* item, int name) {
+    if (name <= 0) return IPR_find_starttag(item);
     const int s = Starttag_von(*item);
     if (s < 0) return false;
     Elternteil(s, true);  // reports a recorded parent that is no start tag
@@ -531,9 +571,20 @@ bool META::IPR_find_starttag_context(int* item, const wchar_t* name) {
 }
 
 bool META::IPR_find_attrname(int* item, const wchar_t* name) {
+    return name != nullptr && IPR_find_attrname_nr(item, Namenstabelle().Nummer(name));
+}
+
+bool META::IPR_find_attrname_nr(int* item, int name) {
     if (!gueltig(*item)) return false;
+    if (erfasst < anzahl) Namen_erfassen();
+    // The attribute names of the tag stand together in the list of them.
+    auto a = std::upper_bound(attribute.begin(), attribute.end(), *item);
     for (int j = *item + 1; j < anzahl && Ist_Attributteil(items[j].kind); ++j) {
-        if (items[j].kind == META_ATTR_NAME && Name_gleich(j, name)) {
+        if (items[j].kind != META_ATTR_NAME) continue;
+        while (a != attribute.end() && *a < j) ++a;
+        const bool gleich = a != attribute.end() && *a == j && items[j].start != nullptr &&
+                            Namen_gleich(attributnamen[static_cast<std::size_t>(a - attribute.begin())], name);
+        if (gleich) {
             *item = j;
             return true;
         }
@@ -542,35 +593,43 @@ bool META::IPR_find_attrname(int* item, const wchar_t* name) {
 }
 
 bool META::IPR_find_subelement(int* item, int level, const wchar_t* name) {
+    return IPR_find_subelement_nr(item, level, Namenstabelle().Nummer(name));
+}
+
+bool META::IPR_find_subelement_nr(int* item, int level, int name) {
     const int nummer = Namensnummer(name);
     if (nummer < 0 || *item < -1) return false;
     const int grenze = Grenze_Ebene(*item, level);
-    const int ab = static_cast<int>(std::upper_bound(index.tags.begin(), index.tags.end(), *item) - index.tags.begin());
+    const int ab = static_cast<int>(std::upper_bound(starttags.begin(), starttags.end(), *item) - starttags.begin());
     const int k = Namentlich_ab(nummer, ab - 1);
     if (k < 0 || k >= grenze) return false;
-    *item = index.tags[k];
+    *item = starttags[k];
     return true;
 }
 
 bool META::IPR_find_childelement(int* item, int level, const wchar_t* name) {
+    return IPR_find_childelement_nr(item, level, Namenstabelle().Nummer(name));
+}
+
+bool META::IPR_find_childelement_nr(int* item, int level, int name) {
     const int nummer = Namensnummer(name);
     if (nummer < 0 || *item < -1) return false;
     Strukturindex& x = index;
-    const int n = static_cast<int>(x.tags.size());
-    const int erster = static_cast<int>(std::upper_bound(x.tags.begin(), x.tags.end(), *item) - x.tags.begin());
+    const int n = static_cast<int>(starttags.size());
+    const int erster = static_cast<int>(std::upper_bound(starttags.begin(), starttags.end(), *item) - starttags.begin());
     int a = erster - 1;
-    while (a >= 0 && items[x.tags[a]].level > level) a = x.eltern[a];
-    if (a >= 0 && items[x.tags[a]].level == level) {
+    while (a >= 0 && items[starttags[a]].level > level) a = x.eltern[a];
+    if (a >= 0 && items[starttags[a]].level == level) {
         const int k = Geschwister_ab(a, nummer, erster - 1);
         if (k < 0) return false;
-        *item = x.tags[k];
+        *item = starttags[k];
         return true;
     }
     for (int k = erster; k < n; ++k) {
-        const int l = items[x.tags[k]].level;
+        const int l = items[starttags[k]].level;
         if (l <= level) return false;
         if (l == level + 1 && x.nid[k] == nummer && Lebt(k)) {
-            *item = x.tags[k];
+            *item = starttags[k];
             return true;
         }
     }
@@ -580,6 +639,10 @@ bool META::IPR_find_childelement(int* item, int level, const wchar_t* name) {
 // The parent: walking back, the siblings of the element and their content
 // are passed over; the first start tag of a lower level is the parent.
 bool META::IPR_find_parentelement(int* item, int level, const wchar_t* name) {
+    return IPR_find_parentelement_nr(item, level, Namenstabelle().Nummer(name));
+}
+
+bool META::IPR_find_parentelement_nr(int* item, int level, int name) {
     int p = -1;
     if (ist_art(*item, META_STARTTAG) && items[*item].level == level) {
         p = Elternteil(*item);
@@ -591,20 +654,24 @@ bool META::IPR_find_parentelement(int* item, int level, const wchar_t* name) {
             }
         }
     }
-    if (p < 0 || items[p].level != level - 1 || !Name_gleich(p, name)) return false;
+    if (p < 0 || items[p].level != level - 1 || !Namen_gleich(Tagname(p), name)) return false;
     *item = p;
     return true;
 }
 
 bool META::IPR_find_element(int* item, const wchar_t* name) {
+    return IPR_find_element_nr(item, Namenstabelle().Nummer(name));
+}
+
+bool META::IPR_find_element_nr(int* item, int name) {
     const int nummer = Namensnummer(name);
     if (nummer < 0) return false;
     const int ab = *item < 0 ? 0
-                             : static_cast<int>(std::upper_bound(index.tags.begin(), index.tags.end(), *item) -
-                                                index.tags.begin());
+                             : static_cast<int>(std::upper_bound(starttags.begin(), starttags.end(), *item) -
+                                                starttags.begin());
     const int k = Namentlich_ab(nummer, ab - 1);
     if (k < 0) return false;
-    *item = index.tags[k];
+    *item = starttags[k];
     return true;
 }
 
@@ -644,9 +711,9 @@ bool META::Inhalt_schreiben(int start, int tags_as_spaces, int refs_as_text, Sen
     if (dcl != nullptr && dcl->xml && IPR_is_XML_Empty_Element(start)) return true;
     const Strukturindex& x = Index();
     const int k = Ordinal(start);
-    const int grenze = x.ende[k] < static_cast<int>(x.tags.size()) ? x.tags[x.ende[k]] : anzahl;
-    return Inhalt_gehen(*this, start, tags_as_spaces, refs_as_text, s, x.inhalt, x.tags.data() + k + 1,
-                        x.tags.data() + x.ende[k], grenze);
+    const int grenze = x.ende[k] < static_cast<int>(starttags.size()) ? starttags[x.ende[k]] : anzahl;
+    return Inhalt_gehen(*this, start, tags_as_spaces, refs_as_text, s, x.inhalt, starttags.data() + k + 1,
+                        starttags.data() + x.ende[k], grenze);
 }
 
 void META::Inhalt_lesen(int start, int tags_as_spaces, int refs_as_text, std::vector<wchar_t>& out) {

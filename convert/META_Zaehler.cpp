@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "base/NAMEN.h"
 #include "convert/CNV.h"
 #include "markup/DCL.h"
 
@@ -58,26 +59,19 @@ struct Namenszaehler {
     }
 };
 
-// The key under which a name is counted: as the names are compared.
-std::wstring Schluessel(const wchar_t* name, const DCL* dcl) {
-    std::wstring s(name);
-    if (dcl != nullptr && dcl->namecase)
-        for (wchar_t& c : s) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-    return s;
-}
-
 }  // namespace
 
 struct META::ZAEHLER {
-    std::unordered_map<std::wstring, Namenszaehler> namen;
+    // Per name as the names are compared (see Vergleichsnummer).
+    std::unordered_map<int, Namenszaehler> namen;
     std::size_t nachgetragen = 0;  // deletions already applied
 
     // Per name, and per attribute for IMPLIED, and start tag (by ordinal):
     // the nearest ancestor of that name, or that carries the attribute; -1
     // for none; unknown until asked. Asking every element of a chain 10,000
     // deep for an ancestor it does not have must not walk the chain for each.
-    std::unordered_map<std::wstring, std::vector<int>> vorfahren;
-    std::unordered_map<std::wstring, std::vector<int>> traeger;
+    std::unordered_map<int, std::vector<int>> vorfahren;
+    std::unordered_map<int, std::vector<int>> traeger;
     std::vector<int> pfad;
 
     static void Freigeben(ZAEHLER* z) { delete z; }
@@ -100,7 +94,8 @@ struct META::ZAEHLER {
     template <class Passt>
     int Suchen(META& meta, std::vector<int>& bekannt, int p, Passt passt) {
         constexpr int kUnbekannt = -2;
-        const std::vector<int>& tags = meta.Index().tags;
+        meta.Index();
+        const std::vector<int>& tags = meta.starttags;
         if (bekannt.size() != tags.size()) bekannt.assign(tags.size(), kUnbekannt);
         pfad.clear();
         int ergebnis = -1;
@@ -125,22 +120,24 @@ struct META::ZAEHLER {
 
     // The counter of the name, indexed on first use and brought up to date
     // with the deletions since the last count.
-    Namenszaehler& Fuer(META& meta, const wchar_t* name) {
+    Namenszaehler& Fuer(META& meta, int name) {
         for (; nachgetragen < meta.geloeschte_starttags.size(); ++nachgetragen) {
             const int position = meta.geloeschte_starttags[nachgetragen];
             for (auto& eintrag : namen) eintrag.second.Entfernen(position, meta.items[position].link);
         }
-        auto [eintrag, neu] = namen.try_emplace(Schluessel(name, meta.dcl));
+        auto [eintrag, neu] = namen.try_emplace(name);
         Namenszaehler& z = eintrag->second;
         if (!neu) return z;
-        // Deleted start tags have no name any more and are left out.
-        DCL standard;
-        const DCL* vergleich = meta.dcl != nullptr ? meta.dcl : &standard;
-        for (int i = 0; i < meta.anzahl; ++i) {
-            const metaitem& it = meta.items[i];
-            if (it.kind == META_STARTTAG && vergleich->general_name_compare(it.start, name)) {
-                z.positionen.push_back(i);
-                z.geschwister.emplace_back(it.link, i);
+        // The index groups the start tags by name in document order; those
+        // deleted since it was built have no name any more and are left out.
+        const Strukturindex& x = meta.Index();
+        if (name >= 0 && name < x.namen) {
+            for (int j = x.dok_anfang[name]; j < x.dok_anfang[name + 1]; ++j) {
+                const int position = meta.starttags[x.dok[j]];
+                const metaitem& it = meta.items[position];
+                if (it.start == nullptr) continue;
+                z.positionen.push_back(position);
+                z.geschwister.emplace_back(it.link, position);
             }
         }
         std::sort(z.geschwister.begin(), z.geschwister.end());
@@ -151,16 +148,18 @@ struct META::ZAEHLER {
 };
 
 bool META::IPR_if_ine(int* item, const wchar_t* name) {
-    if (name == nullptr) return false;
+    return name != nullptr && IPR_if_ine_nr(item, Namenstabelle().Nummer(name));
+}
+
+bool META::IPR_if_ine_nr(int* item, int name) {
+    if (name <= 0) return false;
     const int s = Starttag_von(*item);
     if (s < 0) return false;
-    DCL standard;
-    const DCL* vergleich = dcl != nullptr ? dcl : &standard;
     int gefunden = s;
-    if (!vergleich->general_name_compare(items[s].start, name)) {
+    if (!Namen_gleich(Tagname(s), name)) {
         ZAEHLER& z = ZAEHLER::Von(*this);
-        gefunden = z.Suchen(*this, z.vorfahren[Schluessel(name, dcl)], Elternteil(s),
-                            [&](int p) { return vergleich->general_name_compare(items[p].start, name); });
+        gefunden = z.Suchen(*this, z.vorfahren[Vergleichsnummer(name)], Elternteil(s),
+                            [&](int p) { return Namen_gleich(Tagname(p), name); });
     }
     if (gefunden < 0) return false;
     *item = gefunden;
@@ -171,12 +170,12 @@ int META::IPR_find_traeger(int item, const wchar_t* attribut, bool (*traegt)(voi
     const int s = Starttag_von(item);
     if (s < 0 || attribut == nullptr) return -1;
     ZAEHLER& z = ZAEHLER::Von(*this);
-    return z.Suchen(*this, z.traeger[attribut], s, [&](int p) { return traegt(kontext, p); });
+    return z.Suchen(*this, z.traeger[Namenstabelle().Nummer(attribut)], s, [&](int p) { return traegt(kontext, p); });
 }
 
 int META::IPR_count(int item) {
     if (!gueltig(item) || items[item].kind != META_STARTTAG || items[item].start == nullptr) return 0;
-    const Namenszaehler& z = ZAEHLER::Von(*this).Fuer(*this, items[item].start);
+    const Namenszaehler& z = ZAEHLER::Von(*this).Fuer(*this, Vergleichsnummer(Tagname(item)));
     const int eltern = items[item].link;
     const auto& g = z.geschwister;
     const auto erstes = std::lower_bound(g.begin(), g.end(), std::make_pair(eltern, -1));
@@ -187,7 +186,7 @@ int META::IPR_count(int item) {
 
 int META::IPR_count_doc(int item) {
     if (!gueltig(item) || items[item].kind != META_STARTTAG || items[item].start == nullptr) return 0;
-    const Namenszaehler& z = ZAEHLER::Von(*this).Fuer(*this, items[item].start);
+    const Namenszaehler& z = ZAEHLER::Von(*this).Fuer(*this, Vergleichsnummer(Tagname(item)));
     const auto& p = z.positionen;
     return z.dokument.Vor(static_cast<std::size_t>(std::upper_bound(p.begin(), p.end(), item) - p.begin()));
 }

@@ -22,6 +22,7 @@
 #include "base/Zeichenwandlung.h"
 #include "script/IPR.h"
 #include "base/Konsole.h"
+#include "base/NAMEN.h"
 #include "tracking/CNVTRACK.h"
 
 namespace {
@@ -201,6 +202,8 @@ void Datei_Bearbeiten(IPR& ipr, Lauf_Zustand& z, const wchar_t* datei) {
         Konsole_Text(L"FEHLER: Es ist ein Fehler aufgetreten.\n");
         return;
     }
+    // The names of this document leave the run's name table with it.
+    const int namensmarke = Namenstabelle().Marke();
     std::unique_ptr<CNV> cnv = z.tracking != 0 ? std::make_unique<CNVTRACK>() : std::make_unique<CNV>();
     if (z.tracking != 0 && !z.quiet && !z.global) Konsole_Text(L"- Tracking aktiviert.\n");
     cnv->Interpreter_Initialisierung(&ipr);
@@ -237,6 +240,8 @@ void Datei_Bearbeiten(IPR& ipr, Lauf_Zustand& z, const wchar_t* datei) {
         ++z.bilanz.fehlerhaft;
         Konsole_Text(L"FEHLER: Es ist ein Fehler aufgetreten.\n");
     }
+    cnv.reset();
+    Namenstabelle().Zuruecksetzen(namensmarke);
 }
 
 // Whether the files may run side by side: no file may write what another

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/Konsole.h"
+#include "base/NAMEN.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -77,6 +78,13 @@ int META::Init(int capacity, DCL* declarations) {
     hinzugefuegt = 0;
     zaehler.reset();
     geloeschte_starttags.clear();
+    starttags.clear();
+    tagnamen.clear();
+    attribute.clear();
+    attributnamen.clear();
+    tagbits.clear();
+    tagrang.clear();
+    erfasst = 0;
     if (capacity < 0) {
         Konsole_Text(
             L"FEHLER: (Interpreter) Interner Speicherverwaltungsfehler (M0I0S0N). Bitte mit Beispiel an den "
@@ -113,8 +121,32 @@ int META::AddItem_am_Rand(METAtypeItems kind, wchar_t* start, wchar_t* end, int 
     return anzahl;
 }
 
+void META::Namen_erfassen() const {
+    NAMEN& tabelle = Namenstabelle();
+    for (; erfasst < anzahl; ++erfasst) {
+        const metaitem& r = items[erfasst];
+        const METAtypeItems k = r.kind;
+        if (k == META_ATTR_NAME) {
+            attribute.push_back(erfasst);
+            attributnamen.push_back(r.start != nullptr ? tabelle.Nummer(r.start, r.end) : 0);
+            continue;
+        }
+        if (k != META_STARTTAG) continue;
+        const std::size_t wort = static_cast<std::size_t>(erfasst) >> 6;
+        while (tagbits.size() <= wort) {
+            tagbits.push_back(0);
+            tagrang.push_back(static_cast<int>(starttags.size()));
+        }
+        tagbits[wort] |= std::uint64_t{1} << (erfasst & 63);
+        starttags.push_back(erfasst);
+        tagnamen.push_back(r.start != nullptr ? tabelle.Nummer(r.start, r.end) : 0);
+    }
+}
+
 META::metaitem* META::delete_item(int i) {
     if (!gueltig(i)) return nullptr;
+    // The names are taken before any of them is gone.
+    if (erfasst < anzahl) Namen_erfassen();
     if (items[i].kind == META_STARTTAG && items[i].start != nullptr) geloeschte_starttags.push_back(i);
     items[i].start = nullptr;
     ++geloescht;

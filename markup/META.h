@@ -146,28 +146,54 @@ public:
     // For the start tag at position i: whether "/>" closed it.
     bool IPR_is_XML_Empty_Element(int i) const;
 
+    // ---- Names ----------------------------------------------------------
+    // Element and attribute names are entered into the run's name table
+    // when they are first asked for (a check run never needs them). The
+    // number of the start tag's or attribute's name at position i; 0 for
+    // other items and for deleted ones.
+    int Tagname(int i) const;
+    int Attributname(int i) const;
+    // Whether name number a equals b by the declarations' rule (without
+    // regard to case when the name-case flag is set).
+    bool Namen_gleich(int a, int b) const;
+    // The number under which the structure index groups a name.
+    int Vergleichsnummer(int name) const;
+
     // ---- Context queries of the conversion --------------------------------
     // Implemented with the conversion engine (convert/META_Abfragen.cpp and
     // convert/META_Zaehler.cpp). `int*` arguments are item positions that
     // move to the item found when the answer is true.
     bool IPR_if_in(int* item, const wchar_t* name);
+    bool IPR_if_in_nr(int* item, int name);
     bool IPR_if_inx(int* item, const wchar_t* name);
+    bool IPR_if_inx_nr(int* item, int name);
     bool IPR_if_before(int* item, const wchar_t* name);
+    bool IPR_if_before_nr(int* item, int name);
     bool IPR_if_beforex(int* item, const wchar_t* name);
+    bool IPR_if_beforex_nr(int* item, int name);
     bool IPR_if_after(int* item, const wchar_t* name);
+    bool IPR_if_after_nr(int* item, int name);
     bool IPR_if_afterx(int* item, const wchar_t* name);
+    bool IPR_if_afterx_nr(int* item, int name);
     bool IPR_if_first(int item);
     bool IPR_if_last(int item);
     bool IPR_if_empty(int item);
     bool IPR_if_element(int item, const wchar_t* name);
+    bool IPR_if_element_nr(int item, int name);
     bool IPR_find_starttag(int* item);
     bool IPR_find_context_element(int* item);
     bool IPR_find_starttag_context(int* item, const wchar_t* name);
+    bool IPR_find_starttag_context_nr(int* item, int name);
     bool IPR_find_attrname(int* item, const wchar_t* name);
+    bool IPR_find_attrname_nr(int* item, int name);
     bool IPR_find_subelement(int* item, int level, const wchar_t* name);
+    bool IPR_find_subelement_nr(int* item, int level, int name);
     bool IPR_find_childelement(int* item, int level, const wchar_t* name);
+    bool IPR_find_childelement_nr(int* item, int level, int name);
     bool IPR_find_parentelement(int* item, int level, const wchar_t* name);
+    bool IPR_find_parentelement_nr(int* item, int level, int name);
     bool IPR_find_element(int* item, const wchar_t* name);
+    bool IPR_find_element_nr(int* item, int name);
     bool IPR_find_entity(int* item, const wchar_t* name);
     // The value of an attribute from its first value piece; false (after
     // the console message) when it does not fit the capacity.
@@ -178,6 +204,7 @@ public:
     // name (as INX, the item included); its position among the elements of
     // its name under the same parent, or in the whole document.
     bool IPR_if_ine(int* item, const wchar_t* name);
+    bool IPR_if_ine_nr(int* item, int name);
     int IPR_count(int item);
     int IPR_count_doc(int item);
     // For IMPLIED: the item's start tag or its nearest ancestor that carries
@@ -203,6 +230,7 @@ public:
     std::size_t Attributwert_Laenge(int first, int refs_as_text) const;
     // The nearest ancestor of the start tag at s named `name`; -1: none.
     int Vorfahr(int s, const wchar_t* name);
+    int Vorfahr(int s, int name);
     // Items deleted since Init: answers that depend on the text of items
     // stay valid while this does not change.
     std::uint64_t Loeschungen() const { return geloescht; }
@@ -233,12 +261,11 @@ private:
     struct Strukturindex {
         bool gebaut = false;
         int namecase = 0;                 // the name rule the names were folded by
-        std::vector<int> tags;            // ordinal -> item position
         std::vector<int> eltern;          // ordinal -> parent ordinal by levels, -1
         std::vector<int> vor, nach;       // ordinal -> previous / next sibling, -1
         std::vector<int> ende;            // ordinal -> first ordinal after its subtree
         std::vector<int> inhalt;          // positions of the content items (data, references)
-        std::vector<int> nid;             // ordinal -> name number, -1 when deleted at build
+        std::vector<int> nid;             // ordinal -> compared name number, -1 when deleted at build
         std::vector<int> gleichnamig;     // ordinal -> nearest ancestor of the same name, -1
         // Per name the last ancestor search: siblings ask it again and
         // again from the same parent (valid until the next deletion).
@@ -254,24 +281,35 @@ private:
         // Skip distances over places whose start tag has been deleted,
         // shortened as they are walked (deletion is never undone).
         std::vector<int> dok_vor, dok_rueck, geschw_vor, geschw_rueck;
-        struct Hash {
-            using is_transparent = void;
-            std::size_t operator()(std::wstring_view s) const { return std::hash<std::wstring_view>{}(s); }
-        };
-        std::unordered_map<std::wstring, int, Hash, std::equal_to<>> namen;
-        std::wstring faltung;             // work text for folding a looked-up name
+        int namen = 0;                    // name numbers 0 .. namen - 1 may occur
     };
     Strukturindex index;
     std::uint64_t geloescht = 0;
 
+    // Taken in one walk over the items when first needed (and for items
+    // added since): the positions of the start tags in document order
+    // (their "ordinals") and of the attribute names, the numbers of their
+    // names in the run's name table, and one bit per item marking the start
+    // tags with the count of start tags before each word of bits, so that
+    // the ordinal of a position is a lookup, not a search.
+    mutable std::vector<int> starttags;
+    mutable std::vector<int> tagnamen;
+    mutable std::vector<int> attribute;
+    mutable std::vector<int> attributnamen;
+    mutable std::vector<std::uint64_t> tagbits;
+    mutable std::vector<int> tagrang;
+    mutable int erfasst = 0;
+    void Namen_erfassen() const;
+
     Strukturindex& Index();
     int Ordinal(int position) const;      // -1 when the item is no start tag
     int Namensnummer(const wchar_t* name);
+    int Namensnummer(int name);
     int Starttag_von(int i) const;
-    bool Lebt(int ordinal) const { return items[index.tags[ordinal]].start != nullptr; }
+    bool Lebt(int ordinal) const { return items[starttags[ordinal]].start != nullptr; }
     int Naechster_lebend(const std::vector<int>& liste, std::vector<int>& sprung, int j) const;
     int Voriger_lebend(const std::vector<int>& liste, std::vector<int>& sprung, int j) const;
-    bool Geschwister(int* item, const wchar_t* name, bool spaeter, bool irgendeins);
+    bool Geschwister(int* item, int name, bool spaeter, bool irgendeins);
     int Geschwister_ab(int eltern, int name, int nach_ordinal);
     int Geschwister_vor(int eltern, int name, int vor_ordinal);
     int Namentlich_ab(int name, int nach_ordinal);

@@ -5,10 +5,10 @@
 #include <new>
 
 #include "base/Konsole.h"
+#include "base/NAMEN.h"
 
 namespace {
 
-const BASIC::BASICitem kNoItem{ITEM_NONE, nullptr, nullptr, 0, 0};
 
 std::wstring Upper(std::wstring_view name) {
     std::wstring key(name);
@@ -86,6 +86,8 @@ bool BASIC::AddItem(BASICtypeItems kind, wchar_t* begin, wchar_t* end, std::uint
         return false;
     }
     fallback_built_ = false;
+    namensnummern_.clear();
+    regeln_ab_.clear();
     return true;
 }
 
@@ -94,16 +96,15 @@ void BASIC::Load_Declaration(DCL* declaration) {
 }
 
 void BASIC::Forget() {
+    namensnummern_.clear();
+    regeln_ab_.clear();
     element_index_.clear();
     entity_index_.clear();
     character_index_.clear();
     fallback_built_ = false;
 }
 
-const BASIC::BASICitem& BASIC::Item(int position) const {
-    if (position < 0 || position >= ItemCount()) return kNoItem;
-    return items_[static_cast<std::size_t>(position)];
-}
+const BASIC::BASICitem BASIC::kKeinItem{ITEM_NONE, nullptr, nullptr, 0, 0};
 
 const wchar_t* BASIC::Text(int position) const {
     const BASICitem& item = Item(position);
@@ -129,6 +130,66 @@ bool BASIC::NameEquals(int position, const wchar_t* name) const {
 }
 
 // ---------------------------------------------------------------- indexes
+
+static bool Ist_Namensitem(BASICtypeItems kind) {
+    return kind == ITEM_NAME || kind == ITEM_ELEMENT || kind == ITEM_ATTNAME;
+}
+
+void BASIC::NummernBauen() const {
+    NAMEN& tabelle = Namenstabelle();
+    namensnummern_.assign(items_.size(), 0);
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        if (Ist_Namensitem(items_[i].kind)) namensnummern_[i] = tabelle.Nummer(View(static_cast<int>(i)));
+    // SGML definitions are also found by their upper-case form, as the
+    // index keys them.
+    const bool sgml = SettingValue(ITEM_SYNTAX, SYNTAX_XML, nullptr) == SYNTAX_SGML;
+    std::vector<std::pair<int, int>> gross;
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        if (sgml && items_[i].kind == ITEM_ELEMENT)
+            gross.emplace_back(tabelle.Nummer(Upper(View(static_cast<int>(i)))), static_cast<int>(i));
+    const std::size_t n = static_cast<std::size_t>(tabelle.Anzahl()) + 1;
+    elemente_genau_.assign(n, -1);
+    elemente_gefaltet_.assign(n, -1);
+    elemente_gross_.assign(n, -1);
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        if (items_[i].kind != ITEM_ELEMENT) continue;
+        const int nummer = namensnummern_[i];
+        if (elemente_genau_[nummer] < 0) elemente_genau_[nummer] = static_cast<int>(i);
+        const int gefaltet = tabelle.Gefaltet(nummer);
+        if (elemente_gefaltet_[gefaltet] < 0) elemente_gefaltet_[gefaltet] = static_cast<int>(i);
+    }
+    for (const auto& [nummer, i] : gross)
+        if (elemente_gross_[nummer] < 0) elemente_gross_[nummer] = i;
+}
+
+int BASIC::Namensnummer(int position) const {
+    if (position < 0 || position >= ItemCount()) return 0;
+    if (namensnummern_.size() != items_.size()) NummernBauen();
+    return namensnummern_[static_cast<std::size_t>(position)];
+}
+
+namespace {
+int Eintrag(const std::vector<int>& liste, int nummer) {
+    return nummer > 0 && nummer < static_cast<int>(liste.size()) ? liste[static_cast<std::size_t>(nummer)] : -1;
+}
+}  // namespace
+
+// As the text lookup: the name as written (in SGML also its upper-case
+// form), then, when case does not count, the folded name.
+bool BASIC::Find_element_definition_nr(int* position, int name) const {
+    if (!position || name <= 0) return false;
+    if (namensnummern_.size() != items_.size()) NummernBauen();
+    int p = Eintrag(elemente_genau_, name);
+    if (p < 0) p = Eintrag(elemente_gross_, name);
+    if (p < 0) {
+        if (debug) Konsole_Text(L"- Die Suche nach der Elementdefinition per Index war ohne Erfolg.\n");
+        const NAMEN& tabelle = Namenstabelle();
+        if (declaration_->namecase && name <= tabelle.Anzahl()) p = Eintrag(elemente_gefaltet_, tabelle.Gefaltet(name));
+    }
+    if (p < 0) return false;
+    *position = p;
+    return true;
+}
 
 bool BASIC::Indexieren() {
     Forget();
@@ -159,6 +220,7 @@ bool BASIC::Indexieren() {
                 }
             }
         }
+        NummernBauen();
     } catch (const std::bad_alloc&) {
         Konsole_Text(L"FEHLER: (Interpreter) Skript, nicht genügend Speicher.\n");
         Forget();
@@ -224,6 +286,21 @@ bool BASIC::IPR_is_SGML_Empty_Element(const wchar_t* name) const {
     if (!Find_element_definition(&position, name)) return false;
     const BASICitem& next = Item(position + 1);
     return next.kind == ITEM_MODEL && next.value == MODEL_EMPTY;
+}
+
+bool BASIC::Ist_leeres_Element(int name) const {
+    int position = 0;
+    if (!Find_element_definition_nr(&position, name)) return false;
+    const BASICitem& next = Item(position + 1);
+    return next.kind == ITEM_MODEL && next.value == MODEL_EMPTY;
+}
+
+bool BASIC::Ist_PCDATA_Element(int name) const {
+    int position = 0;
+    if (!Find_element_definition_nr(&position, name)) return true;
+    const BASICitem& next = Item(position + 1);
+    if (next.kind != ITEM_MODEL) return true;
+    return next.value == MODEL_MIXED || next.value == MODEL_DATA;
 }
 
 bool BASIC::IPR_is_Element_PCDATA(const wchar_t* name) const {
@@ -330,21 +407,26 @@ bool BASIC::Find_entity_ascii_definition(int* position, const wchar_t* name, std
 
 bool BASIC::Find_condition_rules(int* position) const {
     if (!position) return false;
-    int p = std::max(*position, 0);
+    const int ab = std::max(*position, 0);
+    if (ab >= ItemCount()) return false;
+    if (regeln_ab_.size() != items_.size()) regeln_ab_.assign(items_.size(), -3);
+    int& antwort = regeln_ab_[static_cast<std::size_t>(ab)];
+    if (antwort == -3) antwort = Regeln_suchen(ab);
+    if (antwort >= 0) *position = antwort;
+    else if (antwort <= -2) *position = -antwort - 2;
+    return antwort >= 0;
+}
+
+int BASIC::Regeln_suchen(int ab) const {
+    int p = ab;
     if (Item(p).kind == ITEM_ELEMENT) ++p;
     for (; p < ItemCount(); ++p) {
         BASICtypeItems kind = items_[static_cast<std::size_t>(p)].kind;
-        if (kind == ITEM_IF || IsRule(kind)) {
-            *position = p;
-            return true;
-        }
-        if (kind & ITEM_FLAG_BRANCH) {
-            *position = p;
-            return false;
-        }
-        if (kind == ITEM_ELEMENT || kind == ITEM_ENDE) return false;
+        if (kind == ITEM_IF || IsRule(kind)) return p;
+        if (kind & ITEM_FLAG_BRANCH) return -p - 2;
+        if (kind == ITEM_ELEMENT || kind == ITEM_ENDE) return -1;
     }
-    return false;
+    return -1;
 }
 
 bool BASIC::Find_condition_set_next(int* position, std::uint32_t level) const {

@@ -138,16 +138,30 @@ public:
 
     // Reading the array. Positions outside it read as an item of kind ITEM_NONE.
     int ItemCount() const { return static_cast<int>(items_.size()); }
-    const BASICitem& Item(int position) const;
+    const BASICitem& Item(int position) const {
+        return static_cast<std::size_t>(position) < items_.size() ? items_[static_cast<std::size_t>(position)]
+                                                                   : kKeinItem;
+    }
     // The item's text (empty for implicit items). Zero-terminated once the
     // recording parser has written its terminators.
     const wchar_t* Text(int position) const;
 
+    // The number of the item's name in the run's name table (0 for items
+    // that are no names); every name of the script is entered when it is
+    // indexed.
+    int Namensnummer(int position) const;
+
     // Definitions.
     bool Find_element_definition(int* position, const wchar_t* name) const;
+    // The same by name number: the first definition whose name equals it
+    // by the declaration record's rule.
+    bool Find_element_definition_nr(int* position, int name) const;
     bool IPR_is_SGML_Empty_Element(const wchar_t* name) const override;
     bool Nur_Warnungen() const override { return warning_level == WARNINGS_SMART; }
     bool IPR_is_Element_PCDATA(const wchar_t* name) const;
+    // The same two questions by name number.
+    bool Ist_leeres_Element(int name) const;
+    bool Ist_PCDATA_Element(int name) const;
     // The default of an attribute declared in the element's own definition.
     // The element is the one whose items contain the position, or the named
     // one when a name is given that differs from it.
@@ -199,6 +213,7 @@ private:
         int count = 0;
     };
     Setting ScanSetting(BASICtypeItems kind) const;
+    int Regeln_suchen(int ab) const;
     // The last occurrence's value; reports each extra occurrence.
     std::uint32_t SettingValue(BASICtypeItems kind, std::uint32_t absent, const wchar_t* repeated) const;
 
@@ -208,7 +223,12 @@ private:
     void BuildFallback() const;
     void Forget();
 
+    static const BASICitem kKeinItem;
     std::vector<BASICitem> items_;
+    // Answers of Find_condition_rules per start position (the element
+    // definitions are asked for every tag of every document): the position
+    // found, -1 for "false, unchanged", -(p + 2) for "false, at p".
+    mutable std::vector<int> regeln_ab_;
     int capacity_ = 1;
 
     NameIndex element_index_;
@@ -221,6 +241,14 @@ private:
     // Answers exactly what a scan of the items would, by hash: element names
     // folded as the declaration compares them, all entity texts, all
     // character codes; each to its first position. Built on first use.
+    // Name numbers of the items, and the first element definition per
+    // name number, exactly and folded; built with the indexes.
+    mutable std::vector<int> namensnummern_;
+    mutable std::vector<int> elemente_genau_;
+    mutable std::vector<int> elemente_gefaltet_;
+    mutable std::vector<int> elemente_gross_;
+    void NummernBauen() const;
+
     mutable bool fallback_built_ = false;
     mutable int fallback_namecase_ = 0;
     mutable NameIndex fallback_elements_;

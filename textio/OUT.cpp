@@ -85,8 +85,9 @@ int OUT::OUT_Open(const wchar_t* name, const wchar_t* directory, const wchar_t* 
         Konsole_Print(L"FEHLER: (Ausgabe): Datei konnte nicht erstellt werden (%ls).\n", ausgabename);
         return 0;
     }
-    if (!puffer_) puffer_.reset(new char[OUT_PUFFERGROESSE]);
-    std::setvbuf(stream, puffer_.get(), _IOFBF, OUT_PUFFERGROESSE);
+    if (!puffer_) puffer_.reset(new unsigned char[OUT_PUFFERGROESSE]);
+    belegt_ = 0;
+    std::setvbuf(stream, nullptr, _IONBF, 0);
     encoding = enc;
     if (mark) {
         static const unsigned char UTF8[] = {0xEF, 0xBB, 0xBF};
@@ -144,8 +145,18 @@ int OUT::datei_erstellen() {
     return 1;
 }
 
+bool OUT::leeren() {
+    const std::size_t n = belegt_;
+    belegt_ = 0;
+    return n == 0 || (OUT_FWRITE(puffer_.get(), 1, n, stream) == n && !OUT_FERROR(stream));
+}
+
 bool OUT::schreiben(const unsigned char* bytes, std::size_t n) {
-    return OUT_FWRITE(bytes, 1, n, stream) == n && !OUT_FERROR(stream);
+    if (n > OUT_PUFFERGROESSE - belegt_ && !leeren()) return false;
+    if (n >= OUT_PUFFERGROESSE) return OUT_FWRITE(bytes, 1, n, stream) == n && !OUT_FERROR(stream);
+    std::memcpy(puffer_.get() + belegt_, bytes, n);
+    belegt_ += n;
+    return true;
 }
 
 int OUT::schreibfehler(int code) {
@@ -260,27 +271,39 @@ int OUT::OUT_Write_Int(unsigned int c) {
 
 int OUT::OUT_Write_Char(wchar_t c) { return OUT_Write_Int(static_cast<unsigned int>(c)); }
 
-// Encodes into a local block and hands the stream whole blocks: a call into
-// the stream per byte would cost more than the encoding itself.
+// Encodes straight into the writer's buffer.
 int OUT::OUT_Write_String(const wchar_t* s) {
     if (s == nullptr || s[0] == 0 || !open || stream == nullptr) return 1;
     if (fehler_gemeldet_) return 0;
-    unsigned char block[4096];
-    std::size_t n = 0;
+    unsigned char* block = puffer_.get();
+    std::size_t n = belegt_;
     // Most output is ASCII, which both byte encodings write as it stands.
     const bool ascii_gleich = encoding == ENC_UTF8 || encoding == ENC_ISO_8859_1;
+    // The buffer is handed on only when it is full, so a failing device
+    // shows in the same call as when the stream did the buffering.
     for (; *s != 0; ++s) {
-        if (ascii_gleich && static_cast<unsigned int>(*s) < 0x80) {
-            block[n++] = static_cast<unsigned char>(*s);
-        } else {
-            n += kodieren(block + n, static_cast<unsigned int>(*s), encoding);
+        const unsigned int c = static_cast<unsigned int>(*s);
+        if (ascii_gleich && c < 0x80) {
+            if (n == OUT_PUFFERGROESSE) {
+                belegt_ = n;
+                if (!leeren()) return schreibfehler(9302);
+                n = 0;
+            }
+            block[n++] = static_cast<unsigned char>(c);
+            continue;
         }
-        if (n > sizeof block - MAX_BYTES) {
-            if (!schreiben(block, n)) return schreibfehler(9302);
+        unsigned char zeichen[MAX_BYTES];
+        const std::size_t k = kodieren(zeichen, c, encoding);
+        if (k > OUT_PUFFERGROESSE - n) {
+            belegt_ = n;
+            if (!leeren()) return schreibfehler(9302);
             n = 0;
         }
+        std::memcpy(block + n, zeichen, k);
+        n += k;
     }
-    return n == 0 || schreiben(block, n) ? 1 : schreibfehler(9302);
+    belegt_ = n;
+    return 1;
 }
 
 int OUT::OUT_Write_Bytes(const char* s, std::size_t n) {
@@ -307,13 +330,13 @@ int OUT::OUT_Write_Bytes(const char* s, std::size_t n) {
 
 int OUT::OUT_Flush() {
     if (stream == nullptr) return fehler_gemeldet_ ? 0 : 1;
-    if (std::fflush(stream) != 0 || std::ferror(stream)) return schreibfehler(9304);
+    if (!leeren() || std::fflush(stream) != 0 || std::ferror(stream)) return schreibfehler(9304);
     return fehler_gemeldet_ ? 0 : 1;
 }
 
 bool OUT::schliessen() {
     if (stream == nullptr) return !fehler_gemeldet_;
-    const bool ok = std::fflush(stream) == 0 && !std::ferror(stream);
+    const bool ok = leeren() && std::fflush(stream) == 0 && !std::ferror(stream);
     const bool zu = std::fclose(stream) == 0;
     stream = nullptr;
     if (!ok || !zu) schreibfehler(9304);

@@ -18,7 +18,7 @@
 
 // Capacity of the output name: 1023 characters and the terminator.
 constexpr unsigned long OUT_NAMENSLAENGE = 1024;
-// Size of the stream buffer.
+// Size of the writer's own buffer; the stream itself is unbuffered.
 constexpr std::size_t OUT_PUFFERGROESSE = 16384;
 
 class OUT {
@@ -73,11 +73,16 @@ private:
     bool name_zu_lang(const wchar_t* name, const wchar_t* meldung, const wchar_t* zusatz);
     int datei_erstellen();
     bool schreiben(const unsigned char* bytes, std::size_t n);
+    bool leeren();
     int schreibfehler(int code);
     bool schliessen();
     void ersatz_entfernen();
 
-    std::unique_ptr<char[]> puffer_;
+    // Encoded bytes not yet handed to the stream: a conversion writes many
+    // short texts, and a call into the stream for each would cost more
+    // than encoding them.
+    std::unique_ptr<unsigned char[]> puffer_;
+    std::size_t belegt_ = 0;
     bool fehler_gemeldet_ = false;
     std::wstring schutz_;    // the input that must not be overwritten directly
     std::string ersatz_mb_;  // the temporary file, while one is in use

@@ -29,7 +29,8 @@ void CNVTRACK::tag_tracken(int item) {
         const bool debug = basic->debug;
         basic->debug = false;
         int position = 0;
-        if (basic->Find_element_definition(&position, meta.Item(item).start)) definition = position;
+        const int tag = meta.Item(item).kind == META_ENDTAG ? Passender_Starttag(item) : item;
+        if (basic->Find_element_definition_nr(&position, meta.Tagname(tag))) definition = position;
         basic->debug = debug;
     }
     Aktion_Tracken(item, definition, -1, nullptr);
