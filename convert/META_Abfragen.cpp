@@ -164,11 +164,6 @@ int META::Namensnummer(int name) {
     return v >= 0 && v < x.namen ? v : -1;
 }
 
-int META::Tagname(int i) const {
-    if (!ist_art(i, META_STARTTAG) || items[i].start == nullptr) return 0;
-    const int o = Ordinal(i);
-    return o < 0 || o >= static_cast<int>(tagnamen.size()) ? 0 : tagnamen[o];
-}
 
 int META::Attributname(int i) const {
     if (!ist_art(i, META_ATTR_NAME) || items[i].start == nullptr) return 0;
@@ -186,13 +181,6 @@ META::Strukturindex& META::Index() {
     if (x.gebaut && x.namecase == namecase) return x;
     x = Strukturindex{};
     x.namecase = namecase;
-    // Counted first, so that the list is filled without moving.
-    std::size_t inhalt = 0;
-    for (int i = 0; i < anzahl; ++i)
-        if (Ist_Inhalt(items[i].kind)) ++inhalt;
-    x.inhalt.reserve(inhalt);
-    for (int i = 0; i < anzahl; ++i)
-        if (Ist_Inhalt(items[i].kind)) x.inhalt.push_back(i);
     const int n = static_cast<int>(starttags.size());
     auto ebene = [&](int k) { return items[starttags[k]].level; };
     x.eltern.assign(n, -1);
@@ -268,26 +256,18 @@ META::Strukturindex& META::Index() {
     for (int k : x.dok)
         if (ebene(k) > 0) x.geschw[anfang[x.eltern[k] + 1]++] = k;
 
-    x.dok_vor.assign(x.dok.size(), 0);
-    x.dok_rueck.assign(x.dok.size(), 0);
-    x.geschw_vor.assign(x.geschw.size(), 0);
-    x.geschw_rueck.assign(x.geschw.size(), 0);
     x.gebaut = true;
     return x;
 }
 
-int META::Ordinal(int position) const {
-    if (position < 0 || position >= anzahl) return -1;
-    if (position >= erfasst) Namen_erfassen();
-    const std::size_t wort = static_cast<std::size_t>(position) >> 6;
-    if (wort >= tagbits.size()) return -1;
-    const std::uint64_t bit = std::uint64_t{1} << (position & 63);
-    if ((tagbits[wort] & bit) == 0) return -1;
-    return tagrang[wort] + std::popcount(tagbits[wort] & (bit - 1));
-}
 
+
+// The skip distances exist only once something has been deleted: before,
+// every place is alive and answers at once.
 int META::Naechster_lebend(const std::vector<int>& liste, std::vector<int>& sprung, int j) const {
     const int n = static_cast<int>(liste.size());
+    if (j >= n || Lebt(liste[j])) return j;
+    if (sprung.empty()) sprung.assign(liste.size(), 0);
     int r = j;
     while (r < n && !Lebt(liste[r])) r += std::max(1, sprung[r]);
     for (int t = j; t < r;) {
@@ -299,6 +279,8 @@ int META::Naechster_lebend(const std::vector<int>& liste, std::vector<int>& spru
 }
 
 int META::Voriger_lebend(const std::vector<int>& liste, std::vector<int>& sprung, int j) const {
+    if (j < 0 || Lebt(liste[j])) return j;
+    if (sprung.empty()) sprung.assign(liste.size(), 0);
     int r = j;
     while (r >= 0 && !Lebt(liste[r])) r -= std::max(1, sprung[r]);
     for (int t = j; t > r;) {
@@ -709,7 +691,17 @@ bool META::Read_attribute_value(int first, wchar_t* out, int capacity, int refs_
 template <class Senke>
 bool META::Inhalt_schreiben(int start, int tags_as_spaces, int refs_as_text, Senke& s) {
     if (dcl != nullptr && dcl->xml && IPR_is_XML_Empty_Element(start)) return true;
-    const Strukturindex& x = Index();
+    Strukturindex& x = Index();
+    if (x.inhalt.empty()) {
+        // Counted first, so that the list is filled without moving; only
+        // the content conditions need it.
+        std::size_t inhalt = 0;
+        for (int i = 0; i < anzahl; ++i)
+            if (Ist_Inhalt(items[i].kind)) ++inhalt;
+        x.inhalt.reserve(inhalt);
+        for (int i = 0; i < anzahl; ++i)
+            if (Ist_Inhalt(items[i].kind)) x.inhalt.push_back(i);
+    }
     const int k = Ordinal(start);
     const int grenze = x.ende[k] < static_cast<int>(starttags.size()) ? starttags[x.ende[k]] : anzahl;
     return Inhalt_gehen(*this, start, tags_as_spaces, refs_as_text, s, x.inhalt, starttags.data() + k + 1,

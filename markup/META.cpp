@@ -141,6 +141,11 @@ void META::Namen_erfassen() const {
         starttags.push_back(erfasst);
         tagnamen.push_back(r.start != nullptr ? tabelle.Nummer(r.start, r.end) : 0);
     }
+    // Every position of the store has its word, start tag or not.
+    while (tagbits.size() <= static_cast<std::size_t>(anzahl) >> 6) {
+        tagbits.push_back(0);
+        tagrang.push_back(static_cast<int>(starttags.size()));
+    }
 }
 
 META::metaitem* META::delete_item(int i) {

@@ -151,7 +151,11 @@ public:
     // when they are first asked for (a check run never needs them). The
     // number of the start tag's or attribute's name at position i; 0 for
     // other items and for deleted ones.
-    int Tagname(int i) const;
+    int Tagname(int i) const {
+        if (!ist_art(i, META_STARTTAG) || items[i].start == nullptr) return 0;
+        const int o = Ordinal(i);
+        return o < 0 ? 0 : tagnamen[static_cast<std::size_t>(o)];
+    }
     int Attributname(int i) const;
     // Whether name number a equals b by the declarations' rule (without
     // regard to case when the name-case flag is set).
@@ -302,7 +306,21 @@ private:
     void Namen_erfassen() const;
 
     Strukturindex& Index();
-    int Ordinal(int position) const;      // -1 when the item is no start tag
+    // -1 when the item is no start tag.
+    int Ordinal(int position) const {
+        if (position < 0 || position >= anzahl) return -1;
+        if (position >= erfasst) Namen_erfassen();
+        const std::size_t wort = static_cast<std::size_t>(position) >> 6;
+        const std::uint64_t bit = std::uint64_t{1} << (position & 63);
+        if ((tagbits[wort] & bit) == 0) return -1;
+        return tagrang[wort] + Bits(tagbits[wort] & (bit - 1));
+    }
+    static int Bits(std::uint64_t x) {
+        x -= (x >> 1) & 0x5555555555555555ull;
+        x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+        x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+        return static_cast<int>((x * 0x0101010101010101ull) >> 56);
+    }
     int Namensnummer(const wchar_t* name);
     int Namensnummer(int name);
     int Starttag_von(int i) const;

@@ -405,18 +405,6 @@ bool BASIC::Find_entity_ascii_definition(int* position, const wchar_t* name, std
 
 // ---------------------------------------------------------------- rule lists
 
-bool BASIC::Find_condition_rules(int* position) const {
-    if (!position) return false;
-    const int ab = std::max(*position, 0);
-    if (ab >= ItemCount()) return false;
-    if (regeln_ab_.size() != items_.size()) regeln_ab_.assign(items_.size(), -3);
-    int& antwort = regeln_ab_[static_cast<std::size_t>(ab)];
-    if (antwort == -3) antwort = Regeln_suchen(ab);
-    if (antwort >= 0) *position = antwort;
-    else if (antwort <= -2) *position = -antwort - 2;
-    return antwort >= 0;
-}
-
 int BASIC::Regeln_suchen(int ab) const {
     int p = ab;
     if (Item(p).kind == ITEM_ELEMENT) ++p;

@@ -173,7 +173,16 @@ public:
     bool Find_entity_ascii_definition(int* position, const wchar_t* name, std::uint32_t code) const;
 
     // Rule lists and branches. All scans begin at the given position itself.
-    bool Find_condition_rules(int* position) const;
+    bool Find_condition_rules(int* position) const {
+        const std::size_t ab = position != nullptr && *position > 0 ? static_cast<std::size_t>(*position) : 0;
+        if (position == nullptr || ab >= items_.size()) return false;
+        if (regeln_ab_.size() != items_.size()) regeln_ab_.assign(items_.size(), -3);
+        int& antwort = regeln_ab_[ab];
+        if (antwort == -3) antwort = Regeln_suchen(static_cast<int>(ab));
+        if (antwort >= 0) *position = antwort;
+        else if (antwort <= -2) *position = -antwort - 2;
+        return antwort >= 0;
+    }
     bool Find_condition_set_next(int* position, std::uint32_t level) const;
     bool Find_condition_set_ende(int* position, std::uint32_t level) const;
     bool Find_replace_type(int* position) const;

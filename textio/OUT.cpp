@@ -282,14 +282,31 @@ int OUT::OUT_Write_String(const wchar_t* s) {
     // The buffer is handed on only when it is full, so a failing device
     // shows in the same call as when the stream did the buffering.
     for (; *s != 0; ++s) {
-        const unsigned int c = static_cast<unsigned int>(*s);
-        if (ascii_gleich && c < 0x80) {
-            if (n == OUT_PUFFERGROESSE) {
+        if (ascii_gleich) {
+            // A run of ASCII up to the end of the room left.
+            unsigned char* b = block + n;
+            unsigned char* const grenze = block + OUT_PUFFERGROESSE;
+            while (b < grenze && static_cast<unsigned int>(*s) - 1 < 0x7F) *b++ = static_cast<unsigned char>(*s++);
+            n = static_cast<std::size_t>(b - block);
+            if (*s == 0) break;
+            if (static_cast<unsigned int>(*s) < 0x80) {
                 belegt_ = n;
                 if (!leeren()) return schreibfehler(9302);
                 n = 0;
+                block[n++] = static_cast<unsigned char>(*s);
+                continue;
             }
-            block[n++] = static_cast<unsigned char>(c);
+        }
+        const unsigned int c = static_cast<unsigned int>(*s);
+        // UTF-8 of the first two planes' letters, without the general encoder.
+        if (encoding == ENC_UTF8 && c < 0xD800 && n + 3 <= OUT_PUFFERGROESSE) {
+            if (c < 0x800) {
+                block[n++] = static_cast<unsigned char>(0xC0 | (c >> 6));
+            } else {
+                block[n++] = static_cast<unsigned char>(0xE0 | (c >> 12));
+                block[n++] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+            }
+            block[n++] = static_cast<unsigned char>(0x80 | (c & 0x3F));
             continue;
         }
         unsigned char zeichen[MAX_BYTES];
