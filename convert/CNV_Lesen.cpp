@@ -14,7 +14,7 @@ int CNV::Quelle_Read() {
     const ENCODINGtypeItems marke = deklarationen->bom_encoding;
     int ergebnis = 0;
     {
-        SGMLR reader(&quelle, basic, &meta, deklarationen);
+        SGMLR reader(&quelle, basic, &meta, deklarationen, !nur_pruefen);
         if (reader.ok() && reader.document()) {
             // The source record needs the text before the terminators below
             // overwrite the character after each item.

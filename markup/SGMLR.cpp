@@ -6,8 +6,8 @@
 #include "textio/BUF.h"
 #include "base/Konsole.h"
 
-SGMLR::SGMLR(BUF* buffer, const SKRIPTFRAGEN* script, META* store, DCL* declarations)
-    : SGML(buffer, declarations), meta(store), skript(script) {
+SGMLR::SGMLR(BUF* buffer, const SKRIPTFRAGEN* script, META* store, DCL* declarations, bool aufzeichnen_)
+    : SGML(buffer, declarations), meta(store), skript(script), aufzeichnen(aufzeichnen_) {
     // WARNINGS ALL (the default) is strict, SMART lets parsing go on.
     if (skript != nullptr) strict = !skript->Nur_Warnungen();
     if (!ok() || meta == nullptr) {
@@ -34,6 +34,7 @@ SGMLR::SGMLR(BUF* buffer, const SKRIPTFRAGEN* script, META* store, DCL* declarat
     } else {
         kapazitaet = static_cast<int>(n / 4);
     }
+    if (!aufzeichnen) kapazitaet = 1;
     if (!geschwister.Init(stapel) || !meta->Init(kapazitaet, dcl)) {
         Konsole_Text(L"FEHLER: (Parser) Initialisierung fehlgeschlagen.\n");
         cursor = nullptr;
@@ -45,7 +46,7 @@ SGMLR::~SGMLR() {
 }
 
 int SGMLR::aufnehmen(METAtypeItems kind, wchar_t* start, wchar_t* ende, int level, int value) {
-    if (speicher_voll) return 0;
+    if (speicher_voll || !aufzeichnen) return 0;
     const int nummer = meta->AddItem(kind, start, ende, level, value, aktuell);
     if (nummer == 0) {
         // The store has printed why; an incomplete store must not be

@@ -12,7 +12,9 @@ class SGMLR : public SGML {
 public:
     // Builds the reader over the buffer and sizes the store from the text
     // length; ok() is false when that fails (the message is printed).
-    SGMLR(BUF* buffer, const SKRIPTFRAGEN* script, META* store, DCL* declarations);
+    // Without `aufzeichnen` the document is only checked: nothing goes into
+    // the store, which a check without a script never reads.
+    SGMLR(BUF* buffer, const SKRIPTFRAGEN* script, META* store, DCL* declarations, bool aufzeichnen = true);
     ~SGMLR() override;
 
     int document_type_name() override;
@@ -72,4 +74,5 @@ private:
     int ebene = 0;             // current nesting level
     bool abgeschlossen = false; // the item texts are terminated
     bool speicher_voll = false;
+    bool aufzeichnen = true;
 };
