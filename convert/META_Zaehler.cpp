@@ -95,7 +95,7 @@ struct META::ZAEHLER {
     template <class Passt>
     int Suchen(META& meta, std::vector<int>& bekannt, int p, Passt passt) {
         constexpr int kUnbekannt = -2;
-        meta.Index();
+        meta.Ordinal(0);  // takes the start tags
         const std::vector<int>& tags = meta.starttags;
         if (bekannt.size() != tags.size()) bekannt.assign(tags.size(), kUnbekannt);
         pfad.clear();
