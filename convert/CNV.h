@@ -203,6 +203,8 @@ public:
     std::int32_t track_zaehler = 0;
     std::int32_t undeklariert = 0;         // undeclared names met while converting
     bool tracking = false;
+    ENCODINGtypeItems schreibkodierung = ENC_AUTO;  // the script's WRITERENCODING
+    std::string schreibkodierungsname;              // its name when ENC_NAMED
 
     // ---- Per-conversion state of the areas ---------------------------------
     // Each area keeps what it needs to stay linear on large documents

@@ -61,6 +61,9 @@ bool IPR::Skript_Init(const wchar_t* name, bool debug_flag, bool web, bool verbo
     dcl.reader_encoding = basic.Find_ReaderEncoding();
     dcl.bom_encoding = (xml || html) ? ENC_UTF8 : ENC_NONE;
     reader_encoding = dcl.reader_encoding;
+    reader_kodierung = basic.Kodierungsname(ITEM_READERENCODING);
+    writer_encoding = basic.Find_WriterEncoding();
+    writer_kodierung = basic.Kodierungsname(ITEM_WRITERENCODING);
 
     warning_level = basic.IPR_is_Warnings();
     basic.warning_level = warning_level;

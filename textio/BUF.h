@@ -81,11 +81,23 @@ public:
     std::FILE* datei = nullptr;
     std::int32_t offen = 0;
     ENCODINGtypeItems erkannt = ENC_NONE;  // detected kind
+    // Set before Init: every file without a byte-order mark is decoded in
+    // this named encoding (the script's READERENCODING), whatever it
+    // declares; empty: detection as usual.
+    std::string vorgabe_kodierung;
+    // The name the text was decoded by when `decoding` is ENC_NAMED.
+    std::string kodierungsname;
 
 private:
     void melden(int code, const wchar_t* vorlage);
     int einzelbytes_dekodieren();
     void rest_freigeben();
+    // Decodes the raw bytes in the named encoding through iconv; refuses a
+    // name that iconv does not know. 0 on success, else the status.
+    int fremd_dekodieren(const std::string& name);
+    // Moves the text and the raw bytes not yet decoded into an allocation
+    // twice as large; false when memory runs out.
+    bool text_vergroessern(std::size_t gespeichert, const unsigned char*& ungelesen, std::size_t rest);
     int dekodieren(int (*dekoder)(wchar_t*, unsigned char*, unsigned long, unsigned long*), int code,
                    const wchar_t* vorlage);
     void puffer_freigeben();
@@ -108,5 +120,6 @@ private:
 // Looks at the bytes after the version literal of an XML declaration for
 // an encoding declaration; moves *p past what it read. ENC_UTF8 for a
 // missing or malformed declaration, the named member for a known name,
-// ENC_BIN for an unknown one.
-ENCODINGtypeItems byte_xml_encoding_declaration(char** p, char** end);
+// ENC_BIN for one not in the table, whose bytes then go to `name` when
+// it is given.
+ENCODINGtypeItems byte_xml_encoding_declaration(char** p, char** end, std::string* name = nullptr);

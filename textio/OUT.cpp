@@ -11,6 +11,7 @@
 #include "base/Dateinamen.h"
 #include "base/Zeichenwandlung.h"
 #include "base/Konsole.h"
+#include "textio/Fremdkodierung.h"
 
 // One writer belongs to one thread: the unlocked forms spare a lock per call.
 #if defined(__GLIBC__)
@@ -52,7 +53,7 @@ bool OUT::name_zu_lang(const wchar_t* name, const wchar_t* meldung, const wchar_
 }
 
 int OUT::OUT_Open(const wchar_t* name, const wchar_t* directory, const wchar_t* global, const wchar_t* extension,
-                  ENCODINGtypeItems enc, bool mark) {
+                  ENCODINGtypeItems enc, bool mark, const std::string& kodierung) {
     OUT_Close();
     open = false;
     zielzaehler = 0;
@@ -79,6 +80,16 @@ int OUT::OUT_Open(const wchar_t* name, const wchar_t* directory, const wchar_t* 
     }
     if (!gebaut || ausgabename[0] == 0) return 0;
 
+    fremd_.reset();
+    if (enc == ENC_NAMED) {
+        fremd_ = std::make_unique<FREMDKODIERUNG>(kodierung);
+        if (!fremd_->Bereit()) {
+            const std::wstring name(kodierung.begin(), kodierung.end());
+            Konsole_Print(L"FEHLER: Die Kodierung '%ls' wird nicht unterstützt.\n", name.c_str());
+            fremd_.reset();
+            return 0;
+        }
+    }
     status = 10000;
     if (!datei_erstellen()) {
         status = 9100;
@@ -254,6 +265,10 @@ std::size_t kodieren(unsigned char* b, unsigned int c, ENCODINGtypeItems encodin
 int OUT::OUT_Write_Int(unsigned int c) {
     if (!open || stream == nullptr) return 1;
     if (fehler_gemeldet_) return 0;
+    if (fremd_) {
+        const wchar_t zeichen = static_cast<wchar_t>(c);
+        return fremd_schreiben(&zeichen, 1, 9303);
+    }
     unsigned char b[MAX_BYTES];
     return schreiben(b, kodieren(b, c, encoding)) ? 1 : schreibfehler(9303);
 }
@@ -265,6 +280,7 @@ int OUT::OUT_Write_Char(wchar_t c) { return OUT_Write_Int(static_cast<unsigned i
 int OUT::OUT_Write_String(const wchar_t* s) {
     if (s == nullptr || s[0] == 0 || !open || stream == nullptr) return 1;
     if (fehler_gemeldet_) return 0;
+    if (fremd_) return fremd_schreiben(s, std::wcslen(s), 9302);
     unsigned char block[4096];
     std::size_t n = 0;
     // Most output is ASCII, which both byte encodings write as it stands.
@@ -286,6 +302,15 @@ int OUT::OUT_Write_String(const wchar_t* s) {
 int OUT::OUT_Write_Bytes(const char* s, std::size_t n) {
     if (s == nullptr || n == 0 || !open || stream == nullptr) return 1;
     if (fehler_gemeldet_) return 0;
+    if (fremd_) {
+        wchar_t breit[1024];
+        for (std::size_t i = 0; i < n; i += sizeof breit / sizeof breit[0]) {
+            const std::size_t k = n - i < sizeof breit / sizeof breit[0] ? n - i : sizeof breit / sizeof breit[0];
+            for (std::size_t j = 0; j < k; ++j) breit[j] = static_cast<unsigned char>(s[i + j]);
+            if (!fremd_schreiben(breit, k, 9302)) return 0;
+        }
+        return 1;
+    }
     const bool ascii_gleich = encoding != ENC_UTF16 && encoding != ENC_UTF16LE && encoding != ENC_UTF16BE &&
                               encoding != ENC_UTF32 && encoding != ENC_UTF32LE && encoding != ENC_UTF32BE;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
@@ -305,6 +330,36 @@ int OUT::OUT_Write_Bytes(const char* s, std::size_t n) {
     return 1;
 }
 
+int OUT::fremd_schreiben(const wchar_t* s, std::size_t n, int code) {
+    unsigned char block[4096];
+    while (n > 0) {
+        unsigned char* aus = block;
+        std::size_t platz = sizeof block;
+        const FREMDKODIERUNG::Halt halt = fremd_->Kodieren(s, n, aus, platz);
+        if (aus != block && !schreiben(block, static_cast<std::size_t>(aus - block))) return schreibfehler(code);
+        if (halt != FREMDKODIERUNG::UNGUELTIG) continue;
+        // The reference "&#x...;" in ASCII characters, which every encoding
+        // of a document holds.
+        unsigned char ascii[MAX_BYTES];
+        const std::size_t laenge = referenz(ascii, static_cast<unsigned int>(*s), BYTES);
+        wchar_t ref[MAX_BYTES];
+        for (std::size_t i = 0; i < laenge; ++i) ref[i] = ascii[i];
+        const wchar_t* r = ref;
+        std::size_t rn = laenge;
+        aus = block;
+        platz = sizeof block;
+        if (fremd_->Kodieren(r, rn, aus, platz) != FREMDKODIERUNG::FERTIG) {
+            aus = block;
+            std::memcpy(block, ascii, laenge);
+            aus += laenge;
+        }
+        if (!schreiben(block, static_cast<std::size_t>(aus - block))) return schreibfehler(code);
+        ++s;
+        --n;
+    }
+    return 1;
+}
+
 int OUT::OUT_Flush() {
     if (stream == nullptr) return fehler_gemeldet_ ? 0 : 1;
     if (std::fflush(stream) != 0 || std::ferror(stream)) return schreibfehler(9304);
@@ -313,6 +368,12 @@ int OUT::OUT_Flush() {
 
 bool OUT::schliessen() {
     if (stream == nullptr) return !fehler_gemeldet_;
+    if (fremd_ && !fehler_gemeldet_) {
+        // A stateful encoding returns to its initial state at the end.
+        unsigned char schluss[64];
+        const std::size_t n = fremd_->Abschliessen(schluss, sizeof schluss);
+        if (n > 0 && !schreiben(schluss, n)) schreibfehler(9304);
+    }
     const bool ok = std::fflush(stream) == 0 && !std::ferror(stream);
     const bool zu = std::fclose(stream) == 0;
     stream = nullptr;
