@@ -2,6 +2,8 @@
 
 #include <climits>
 #include <cstdint>
+#include <cwchar>
+#include <cwctype>
 
 #include "textio/BUF.h"
 #include "base/Konsole.h"
@@ -93,6 +95,7 @@ int SGMLR::start_tag_name(wchar_t* out) {
     const int nummer =
         aufnehmen(META_STARTTAG, anfang, cursor, ebene, static_cast<int>(geschwister.Item()));
     if (nummer != 0) letzter = nummer;
+    attribute_im_tag = 0;
     return 1;
 }
 
@@ -116,11 +119,53 @@ int SGMLR::empty_element(wchar_t* name_buffer) {
     return skript->IPR_is_SGML_Empty_Element(name_buffer) ? 1 : 0;
 }
 
+// A repeated attribute is a well-formedness error in XML; SGML and HTML
+// take the first value and warn. Either way the repetition is left out of
+// the store, so that no condition, VALUE or copy sees its value.
 int SGMLR::attribute_name() {
     wchar_t* anfang = cursor;
+    attribut_verwerfen = false;
     if (!SGML::attribute_name()) return 0;
+    if (attribut_schon_da(anfang, cursor)) {
+        const std::wstring name(anfang, cursor);
+        if (dcl->xml)
+            fehler(L"Attribut", L"Das Attribut '%ls' ist im Starttag mehrfach angegeben.", anfang, name.c_str());
+        else
+            warnung(L"Attribut", L"Das Attribut '%ls' ist im Starttag mehrfach angegeben, es gilt der erste Wert.",
+                    anfang, name.c_str());
+        attribut_verwerfen = true;
+        return 1;
+    }
     aufnehmen(META_ATTR_NAME, anfang, cursor, ebene, 0);
     return 1;
+}
+
+bool SGMLR::attribut_schon_da(const wchar_t* a, const wchar_t* e) {
+    constexpr int LINEAR = 16;
+    const std::size_t laenge = static_cast<std::size_t>(e - a);
+    auto schluessel = [this](const wchar_t* von, const wchar_t* bis) {
+        std::wstring s(von, bis);
+        if (dcl->namecase)
+            for (wchar_t& c : s) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+        return s;
+    };
+    // `letzter` numbers the start tag from 1: its attributes follow it from
+    // index `letzter` on.
+    const int n = meta->Anzahl();
+    if (attribute_im_tag == LINEAR) {
+        attributnamen.clear();
+        for (int i = letzter; i < n; ++i)
+            if (meta->Item(i).kind == META_ATTR_NAME) attributnamen.insert(schluessel(meta->Item(i).start, meta->Item(i).end));
+    }
+    ++attribute_im_tag;
+    if (attribute_im_tag > LINEAR) return !attributnamen.insert(schluessel(a, e)).second;
+    for (int i = letzter; i < n; ++i) {
+        const META::metaitem& it = meta->Item(i);
+        if (it.kind != META_ATTR_NAME || static_cast<std::size_t>(it.end - it.start) != laenge) continue;
+        if (dcl->namecase ? wcsncasecmp(it.start, a, laenge) == 0 : std::wmemcmp(it.start, a, laenge) == 0)
+            return true;
+    }
+    return false;
 }
 
 int SGMLR::attribute_value() {
@@ -140,7 +185,9 @@ int SGMLR::document_type_name() {
 // ------------------------------------------------------------ the contexts
 
 int SGMLR::attribute_value_literal() {
-    return im_kontext(ATTRIBUTWERT, [this] { return SGML::attribute_value_literal(); });
+    const bool verwerfen = attribut_verwerfen;
+    attribut_verwerfen = false;
+    return im_kontext(verwerfen ? KEIN : ATTRIBUTWERT, [this] { return SGML::attribute_value_literal(); });
 }
 
 int SGMLR::element_data() {

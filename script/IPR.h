@@ -29,6 +29,9 @@ public:
     bool Skript_Oeffnen(const wchar_t* name, bool bytes);
     // Parses and indexes the script held by the script buffer.
     bool Skript_in_BASIC_Einlesen();
+    // Compiles the regular expression of every =~ comparison of the
+    // script; reports each faulty one at its place. False when one is.
+    bool Ausdruecke_pruefen();
     // Copies the script text into the script record, a span around each
     // compiled item; called before the item texts get their terminators.
     void Skript_in_TRACK_Einlesen();

@@ -13,6 +13,7 @@
 
 #include "textio/ENCODING.h"
 
+class MELDUNGEN;
 class OUT;
 
 // Capacity of file-name buffers: 1023 characters and the terminator.
@@ -87,6 +88,9 @@ public:
     std::string vorgabe_kodierung;
     // The name the text was decoded by when `decoding` is ENC_NAMED.
     std::string kodierungsname;
+    // While set, error messages go through it and repeated ones are held
+    // back (not owned).
+    MELDUNGEN* meldungen = nullptr;
 
 private:
     void melden(int code, const wchar_t* vorlage);

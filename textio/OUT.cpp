@@ -11,6 +11,7 @@
 #include "base/Dateinamen.h"
 #include "base/Zeichenwandlung.h"
 #include "base/Konsole.h"
+#include "base/Systemfehler.h"
 #include "textio/Fremdkodierung.h"
 
 // One writer belongs to one thread: the unlocked forms spare a lock per call.
@@ -93,7 +94,7 @@ int OUT::OUT_Open(const wchar_t* name, const wchar_t* directory, const wchar_t* 
     status = 10000;
     if (!datei_erstellen()) {
         status = 9100;
-        Konsole_Print(L"FEHLER: (Ausgabe): Datei konnte nicht erstellt werden (%ls).\n", ausgabename);
+        nicht_erstellt(errno);
         return 0;
     }
     if (!puffer_) puffer_.reset(new char[OUT_PUFFERGROESSE]);
@@ -146,13 +147,20 @@ int OUT::datei_erstellen() {
     if (stat(echt.c_str(), &info) == 0) fchmod(fd, info.st_mode & 07777);
     stream = fdopen(fd, "wb");
     if (stream == nullptr) {
+        const int grund = errno;
         close(fd);
         unlink(vorlage.c_str());
+        errno = grund;
         return 0;
     }
     ersatz_mb_ = vorlage;
     ziel_mb_ = echt;
     return 1;
+}
+
+void OUT::nicht_erstellt(int grund) {
+    Konsole_Print(L"FEHLER: (Ausgabe): Datei konnte nicht erstellt werden (%ls): %ls.\n", ausgabename,
+                  Systemfehler_Text(grund).c_str());
 }
 
 bool OUT::schreiben(const unsigned char* bytes, std::size_t n) {
@@ -403,7 +411,7 @@ int OUT::OUT_Abschluss(bool erfolgreich) {
     }
     if (std::rename(ersatz_mb_.c_str(), ziel_mb_.c_str()) != 0) {
         status = 9100;
-        Konsole_Print(L"FEHLER: (Ausgabe): Datei konnte nicht erstellt werden (%ls).\n", ausgabename);
+        nicht_erstellt(errno);
         ersatz_entfernen();
         return 0;
     }

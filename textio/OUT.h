@@ -74,6 +74,8 @@ public:
 private:
     bool name_zu_lang(const wchar_t* name, const wchar_t* meldung, const wchar_t* zusatz);
     int datei_erstellen();
+    // The creation failed for the reason `grund` (errno): says so.
+    void nicht_erstellt(int grund);
     bool schreiben(const unsigned char* bytes, std::size_t n);
     int schreibfehler(int code);
     bool schliessen();

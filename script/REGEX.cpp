@@ -1,4 +1,4 @@
-#include "convert/REGEX.h"
+#include "script/REGEX.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 32
 #include <pcre2.h>
@@ -233,16 +233,32 @@ private:
     Musterliste mit_fall, ohne_fall;
 };
 
-bool Melden(Fehler f) {
-    Konsole_Print(L"FEHLER: Regulärer Ausdruck. %ls\n", Meldung(f));
-    return false;
+Speicher& Muster_des_Laufs() {
+    static Speicher speicher;
+    return speicher;
 }
 
 }  // namespace
 
-bool unicode_regex_auswerten(const wchar_t* subject, const wchar_t* pattern, int case_sensitive) {
+const wchar_t* unicode_regex_pruefen(const wchar_t* pattern, int case_sensitive) {
+    if (pattern == nullptr || *pattern == 0) return nullptr;
+    Speicher& speicher = Muster_des_Laufs();
+    if (speicher.daten == nullptr || speicher.suchen == nullptr) return Meldung(SPEICHER_UEBERSETZEN);
+    const Muster& m = speicher.Holen(pattern, case_sensitive != 0);
+    return m.code == nullptr ? Meldung(m.fehler) : nullptr;
+}
+
+bool unicode_regex_auswerten(const wchar_t* subject, const wchar_t* pattern, int case_sensitive,
+                             const wchar_t** fehler) {
+    auto Melden = [fehler](Fehler f) {
+        if (fehler != nullptr)
+            *fehler = Meldung(f);
+        else
+            Konsole_Print(L"FEHLER: Regulärer Ausdruck. %ls\n", Meldung(f));
+        return false;
+    };
     if (subject == nullptr || pattern == nullptr || *subject == 0 || *pattern == 0) return false;
-    static Speicher speicher;
+    Speicher& speicher = Muster_des_Laufs();
     if (speicher.daten == nullptr || speicher.suchen == nullptr) return Melden(SPEICHER_UEBERSETZEN);
     const Muster& m = speicher.Holen(pattern, case_sensitive != 0);
     if (m.code == nullptr) return Melden(m.fehler);

@@ -1,6 +1,6 @@
 // The regular-expression match: the grammar as scripts use it, the message
 // of every kind of faulty pattern, and the limits on pathological ones.
-#include "convert/REGEX.h"
+#include "script/REGEX.h"
 
 #include <gtest/gtest.h>
 
