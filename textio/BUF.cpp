@@ -178,6 +178,7 @@ int BUF::Init(const wchar_t* name, bool bytes) {
     pos_zeiger_ = nullptr;
     dateiname[0] = basisname[0] = 0;
     dateiname_mb[0] = 0;
+    kodierungsname.clear();
 
     if (std::wcslen(name) >= BUF_NAMENSLAENGE) {
         // The name is too long to be inserted: the template stands unfilled.

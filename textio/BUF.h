@@ -99,6 +99,10 @@ private:
     // Decodes the raw bytes in the named encoding through iconv; refuses a
     // name that iconv does not know. 0 on success, else the status.
     int fremd_dekodieren(const std::string& name);
+    int tafel_dekodieren(const std::int32_t* tafel, const std::wstring& name);
+    // Terminates the `o` characters decoded; reports a failed decoding
+    // (`abbruch` without another fault: memory ran out). 0 or the status.
+    int abschliessen(std::size_t o, bool gut, bool abbruch);
     // Moves the text and the raw bytes not yet decoded into an allocation
     // twice as large; false when memory runs out.
     bool text_vergroessern(std::size_t gespeichert, const unsigned char*& ungelesen, std::size_t rest);

@@ -11,10 +11,14 @@
 
 namespace {
 
-// Bytes handed to iconv at a time. Each block is copied out of the raw
-// bytes first: the text grows over the place the bytes had, and the copy
-// lets the converter write up to the first byte not yet copied.
+// The raw bytes are copied out block by block: the text grows over the
+// place they had. Each block goes to iconv in pieces, each into a scratch
+// area with room for sixteen characters a byte, so that iconv never runs
+// out of room inside a sequence (some of its converters lose characters
+// then); the characters are then moved into the text.
 constexpr std::size_t BLOCK = std::size_t{1} << 16;
+constexpr std::size_t STUECK = std::size_t{1} << 12;
+constexpr std::size_t ZWISCHEN = 16 * STUECK;
 
 constexpr const wchar_t* NICHT_EINGELESEN = L"Die Datei '%ls' konnte nicht in den Puffer eingelesen werden";
 
@@ -38,6 +42,32 @@ std::size_t platz_bis(const wchar_t* text, std::size_t o, const unsigned char* u
 
 }  // namespace
 
+// One byte, one character: the table decodes in place, each character
+// stored no earlier than its byte is read, as single bytes are.
+int BUF::tafel_dekodieren(const std::int32_t* tafel, const std::wstring& wname) {
+    Dekoderposition pos;
+    bool gut = true;
+    std::size_t o = 0;
+    for (std::uint64_t i = 0; i < raw_length; ++i) {
+        const std::int32_t c = tafel[raw[i]];
+        if (c > 0) {
+            text[o++] = static_cast<wchar_t>(c);
+        } else if (c < 0) {
+            Dekoder_Bytes_melden(wname.c_str(), raw + i, 1, false);
+            pos.melden(text, o);
+            text[o++] = static_cast<wchar_t>(0xFFFD);
+            gut = false;
+        } else {
+            Konsole_Text(L"FEHLER: Das Zeichen '0' ist ungültig (<32).\n");
+            pos.melden(text, o);
+            Konsole_Text(L"Abbruch.\n");
+            gut = false;
+            break;
+        }
+    }
+    return abschliessen(o, gut, false);
+}
+
 // Bytes that are invalid in the encoding are reported like invalid UTF-8:
 // iconv names no sequence lengths, so each byte it stops at is one
 // sequence, except at the end of the file, where the whole unfinished rest
@@ -53,8 +83,10 @@ int BUF::fremd_dekodieren(const std::string& name) {
     }
     decoding = ENC_NAMED;
     kodierungsname = name;
+    if (const std::int32_t* tafel = kodierung.Bytetafel()) return tafel_dekodieren(tafel, wname);
 
     std::vector<unsigned char> block(BLOCK);
+    std::vector<wchar_t> zwischen(ZWISCHEN);
     const unsigned char* ungelesen = raw;  // the first byte not yet copied into the block
     std::size_t rest = raw_length;         // bytes from there to the end
     std::size_t uebertrag = 0;             // bytes of a cut sequence at the block's start
@@ -63,21 +95,21 @@ int BUF::fremd_dekodieren(const std::string& name) {
     bool gut = true;
     bool abbruch = false;
 
-    // Room for at least one character, after growing the allocation when
-    // `wachsen` asks for it or there is none; false when memory runs out.
-    auto platz = [&](std::size_t& p, bool wachsen) {
-        p = wachsen ? 0 : platz_bis(text, o, ungelesen, text_groesse_ / sizeof(wchar_t));
-        while (p == 0) {
+    // Moves n characters into the text, growing the allocation where a byte
+    // gave more than one; false when memory runs out.
+    auto speichern = [&](const wchar_t* zeichen, std::size_t n) {
+        while (platz_bis(text, o, ungelesen, text_groesse_ / sizeof(wchar_t)) < n)
             if (!text_vergroessern(o, ungelesen, rest)) return false;
-            p = platz_bis(text, o, ungelesen, text_groesse_ / sizeof(wchar_t));
-        }
+        std::wmemcpy(text + o, zeichen, n);
+        o += n;
         return true;
     };
     auto ungueltig = [&](const unsigned char* bytes, std::size_t anzahl, bool am_ende) {
         Dekoder_Bytes_melden(wname.c_str(), bytes, anzahl, am_ende);
         pos.melden(text, o);
-        text[o++] = static_cast<wchar_t>(0xFFFD);
+        const wchar_t ersatz = static_cast<wchar_t>(0xFFFD);
         gut = false;
+        return speichern(&ersatz, 1);
     };
 
     while ((rest > 0 || uebertrag > 0) && !abbruch) {
@@ -88,36 +120,32 @@ int BUF::fremd_dekodieren(const std::string& name) {
         const unsigned char* p = block.data();
         std::size_t n = uebertrag + neu;
         uebertrag = 0;
-        const bool null_im_block = std::memchr(p, 0, n) != nullptr;
-        bool wachsen = false;
-        while (n > 0) {
-            std::size_t frei = 0;
-            if (!platz(frei, wachsen)) {
+        while (n > 0 && !abbruch) {
+            const std::size_t stueck = n < STUECK ? n : STUECK;
+            std::size_t offen = stueck;
+            wchar_t* aus = zwischen.data();
+            std::size_t frei = zwischen.size();
+            const FREMDKODIERUNG::Halt halt = kodierung.Dekodieren(p, offen, aus, frei);
+            n -= stueck - offen;
+            const std::size_t erzeugt = static_cast<std::size_t>(aus - zwischen.data());
+            if (const wchar_t* null = std::wmemchr(zwischen.data(), 0, erzeugt)) {
+                // A 0 character ends the text, as in single-byte reading.
+                if (!speichern(zwischen.data(), static_cast<std::size_t>(null - zwischen.data()))) break;
+                Konsole_Text(L"FEHLER: Das Zeichen '0' ist ungültig (<32).\n");
+                pos.melden(text, o);
+                Konsole_Text(L"Abbruch.\n");
+                gut = false;
                 abbruch = true;
                 break;
             }
-            wchar_t* aus = text + o;
-            const FREMDKODIERUNG::Halt halt = kodierung.Dekodieren(p, n, aus, frei);
-            const std::size_t bisher = o;
-            o = static_cast<std::size_t>(aus - text);
-            if (null_im_block) {
-                if (const wchar_t* null = std::wmemchr(text + bisher, 0, o - bisher)) {
-                    o = static_cast<std::size_t>(null - text);
-                    Konsole_Text(L"FEHLER: Das Zeichen '0' ist ungültig (<32).\n");
-                    pos.melden(text, o);
-                    Konsole_Text(L"Abbruch.\n");
-                    gut = false;
-                    abbruch = true;
-                    break;
-                }
-            }
-            // Full only where a byte gives more than one character.
-            wachsen = halt == FREMDKODIERUNG::VOLL;
-            if (halt == FREMDKODIERUNG::FERTIG || wachsen) continue;
-            if (!platz(frei, false)) {
+            if (!speichern(zwischen.data(), erzeugt)) {
                 abbruch = true;
                 break;
             }
+            if (halt == FREMDKODIERUNG::FERTIG || halt == FREMDKODIERUNG::VOLL) continue;
+            // A sequence cut by the end of the piece: the next piece holds
+            // the rest (it begins where this one stopped).
+            if (halt == FREMDKODIERUNG::UNVOLLSTAENDIG && offen < n && offen < stueck) continue;
             if (halt == FREMDKODIERUNG::UNVOLLSTAENDIG && rest > 0 && n < BLOCK / 2) {
                 // The sequence goes on in the next block.
                 std::memmove(block.data(), p, n);
@@ -126,11 +154,15 @@ int BUF::fremd_dekodieren(const std::string& name) {
             }
             const bool am_ende = halt == FREMDKODIERUNG::UNVOLLSTAENDIG && rest == 0;
             const std::size_t anzahl = am_ende ? n : 1;
-            ungueltig(p, anzahl, am_ende);
+            if (!ungueltig(p, anzahl, am_ende)) abbruch = true;
             p += anzahl;
             n -= anzahl;
         }
     }
+    return abschliessen(o, gut, abbruch);
+}
+
+int BUF::abschliessen(std::size_t o, bool gut, bool abbruch) {
     text[o] = 0;
     length = o;
     if (abbruch && gut) {

@@ -2,7 +2,12 @@
 
 #include <iconv.h>
 
+#include <array>
 #include <cerrno>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 static_assert(sizeof(wchar_t) == 4, "iconv's WCHAR_T must be the program's 32-bit text");
 
@@ -26,6 +31,66 @@ FREMDKODIERUNG::Halt halt_nach(std::size_t ergebnis) {
     }
 }
 
+using Tafel = std::array<std::int32_t, 256>;
+
+// Converts the bytes as one text and returns its characters, or nothing when
+// a byte stops iconv; the converter starts and ends in its initial state.
+bool ganz_umwandeln(iconv_t cd, const std::vector<unsigned char>& bytes, std::vector<wchar_t>& zeichen) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    zeichen.assign(bytes.size() * 4 + 8, 0);
+    char* von = reinterpret_cast<char*>(const_cast<unsigned char*>(bytes.data()));
+    std::size_t rest = bytes.size();
+    char* nach = reinterpret_cast<char*>(zeichen.data());
+    std::size_t platz = zeichen.size() * sizeof(wchar_t);
+    if (iconv(cd, &von, &rest, &nach, &platz) == static_cast<std::size_t>(-1)) return false;
+    if (iconv(cd, nullptr, nullptr, &nach, &platz) == static_cast<std::size_t>(-1)) return false;
+    zeichen.resize(static_cast<std::size_t>(reinterpret_cast<wchar_t*>(nach) - zeichen.data()));
+    return true;
+}
+
+// The table of a single-byte encoding, or null for any other: each byte
+// alone gives one character or is refused, and every pair of good bytes
+// gives the two characters of the table.
+std::unique_ptr<Tafel> tafel_bauen(iconv_t cd) {
+    auto tafel = std::make_unique<Tafel>();
+    std::vector<unsigned char> gut;
+    std::vector<wchar_t> zeichen;
+    for (int b = 0; b < 256; ++b) {
+        const std::vector<unsigned char> eins{static_cast<unsigned char>(b)};
+        if (ganz_umwandeln(cd, eins, zeichen)) {
+            if (zeichen.size() != 1) return nullptr;
+            (*tafel)[static_cast<std::size_t>(b)] = static_cast<std::int32_t>(zeichen[0]);
+            gut.push_back(static_cast<unsigned char>(b));
+        } else if (errno == EILSEQ) {
+            (*tafel)[static_cast<std::size_t>(b)] = -1;
+        } else {
+            return nullptr;  // a byte that begins a longer sequence
+        }
+    }
+    std::vector<unsigned char> paare;
+    for (unsigned char a : gut)
+        for (unsigned char b : gut) {
+            paare.push_back(a);
+            paare.push_back(b);
+        }
+    if (!ganz_umwandeln(cd, paare, zeichen) || zeichen.size() != paare.size()) return nullptr;
+    for (std::size_t i = 0; i < paare.size(); ++i)
+        if (static_cast<std::int32_t>(zeichen[i]) != (*tafel)[paare[i]]) return nullptr;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    return tafel;
+}
+
+// The tables of the process, by name as written (iconv's names do not
+// depend on case, but a second table for another spelling costs little).
+const std::int32_t* tafel_von(const std::string& name, iconv_t cd) {
+    static std::mutex sperre;
+    static std::map<std::string, std::unique_ptr<Tafel>> tafeln;
+    std::lock_guard<std::mutex> halten(sperre);
+    auto [it, neu] = tafeln.try_emplace(name);
+    if (neu) it->second = tafel_bauen(cd);
+    return it->second ? it->second->data() : nullptr;
+}
+
 bool buchstabe(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool ziffer(char c) { return c >= '0' && c <= '9'; }
 
@@ -44,6 +109,7 @@ FREMDKODIERUNG::FREMDKODIERUNG(const std::string& name) : name_(name) {
     if (!Namensform(name)) return;
     lesen_ = oeffnen(WEIT, name.c_str());
     schreiben_ = oeffnen(name.c_str(), WEIT);
+    if (lesen_ != nullptr) tafel_ = tafel_von(name, static_cast<iconv_t>(lesen_));
 }
 
 FREMDKODIERUNG::~FREMDKODIERUNG() {

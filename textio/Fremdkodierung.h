@@ -6,6 +6,7 @@
 // converts blocks of wide text and writes what the encoding cannot hold as
 // a character reference.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 class FREMDKODIERUNG {
@@ -47,8 +48,17 @@ public:
     // the last character of a file); 0 for most encodings.
     std::size_t Abschliessen(unsigned char* out, std::size_t platz);
 
+    // For an encoding of one byte per character (windows-1252, the
+    // ISO-8859 family, KOI8-R, ...): the character of each byte, -1 for a
+    // byte that is none; null for every other encoding. Built from iconv
+    // once per name and process, and taken only where iconv gives exactly
+    // its characters for every pair of bytes too (no byte waits for the
+    // next, as in encodings that compose).
+    const std::int32_t* Bytetafel() const { return tafel_; }
+
 private:
     std::string name_;
     void* lesen_ = nullptr;     // iconv_t: the name to wide characters
     void* schreiben_ = nullptr; // iconv_t: wide characters to the name
+    const std::int32_t* tafel_ = nullptr;
 };

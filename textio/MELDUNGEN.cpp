@@ -15,10 +15,11 @@ std::uint64_t adresse(const void* p) { return static_cast<std::uint64_t>(reinter
 
 bool MELDUNGEN::Zeigen(const std::wstring& zeile, const void* stelle, bool skript) {
     const std::uint64_t text = std::hash<std::wstring>{}(zeile);
-    // A script message stands for each element it arose in; a document
-    // message names its element itself.
-    const std::uint64_t gruppe = skript ? mischen(text, adresse(stelle)) : mischen(text, 1);
-    const std::uint64_t meldung = mischen(mischen(text, adresse(stelle)), skript ? adresse(element) : 0);
+    if (skript) skriptstelle_ = stelle;
+    const void* skriptseite = skript ? stelle : skriptstelle_;
+    const void* dokumentseite = skript ? element : stelle;
+    const std::uint64_t gruppe = mischen(mischen(text, adresse(skriptseite)), skript ? 1 : 2);
+    const std::uint64_t meldung = mischen(gruppe, adresse(dokumentseite));
     zuletzt_gezeigt_ = false;
     if (!gesehen_.insert(meldung).second) return false;
     auto [it, neu] = gruppe_von_.emplace(gruppe, gruppen_.size());
@@ -49,4 +50,5 @@ void MELDUNGEN::Bilanz() {
     gruppe_von_.clear();
     gruppen_.clear();
     zuletzt_gezeigt_ = true;
+    skriptstelle_ = nullptr;
 }

@@ -1,11 +1,12 @@
 #pragma once
 // The error messages of one file's conversion, kept so that none floods the
-// console. A message is its line and the place it names (in the script or
-// in the document); one about the script is also told apart by the
-// document element being converted when it arose. Each message is shown
-// once; one text from one script place is shown for at most GRENZE
-// elements, one text about the document at most GRENZE times, and Bilanz
-// then says how many more there were.
+// console. A message is its line, the place it names and the place on the
+// other side: one about the script is told apart by the document element
+// being converted when it arose, one about the document by the script
+// place of the message about the script before it (the rule that failed).
+// Each message is shown once; one text from one script place is shown for
+// at most GRENZE places on the other side, and Bilanz then says how many
+// more there were.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -39,4 +40,5 @@ private:
     std::unordered_map<std::uint64_t, std::size_t> gruppe_von_;
     std::vector<Gruppe> gruppen_;
     bool zuletzt_gezeigt_ = true;
+    const void* skriptstelle_ = nullptr;  // the place of the last message about the script
 };
