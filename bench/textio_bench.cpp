@@ -48,7 +48,7 @@ std::string Inhalt1252(std::size_t groesse) {
     return aus;
 }
 
-// Written once per process into the temporary directory.
+// Writes the content into a new file of the temporary directory.
 std::wstring Schreiben(const std::string& inhalt) {
     char vorlage[] = "/tmp/tessar-bench-XXXXXX.xml";
     int fd = mkstemps(vorlage, 4);
@@ -63,19 +63,12 @@ std::wstring Schreiben(const std::string& inhalt) {
     return std::wstring(s.begin(), s.end());
 }
 
-const std::wstring& Datei1252() {
-    static std::wstring name = [] {
-        std::wstring n = Schreiben(Inhalt1252(kGroesse));
-        std::atexit([] { std::remove(std::string(Datei1252().begin(), Datei1252().end()).c_str()); });
-        return n;
-    }();
-    return name;
-}
-
+// The file of a content, written once per process and removed at exit.
+template <std::string (*INHALT)(std::size_t)>
 const std::wstring& Datei() {
     static std::wstring name = [] {
-        std::wstring n = Schreiben(Inhalt(kGroesse));
-        std::atexit([] { std::remove(std::string(Datei().begin(), Datei().end()).c_str()); });
+        std::wstring n = Schreiben(INHALT(kGroesse));
+        std::atexit([] { std::remove(std::string(Datei<INHALT>().begin(), Datei<INHALT>().end()).c_str()); });
         return n;
     }();
     return name;
@@ -92,10 +85,10 @@ void Einlesen(benchmark::State& state, const std::wstring& name) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(info.st_size));
 }
 
-void BM_Utf8DateiEinlesen(benchmark::State& state) { Einlesen(state, Datei()); }
+void BM_Utf8DateiEinlesen(benchmark::State& state) { Einlesen(state, Datei<Inhalt>()); }
 BENCHMARK(BM_Utf8DateiEinlesen)->Unit(benchmark::kMillisecond);
 
-void BM_Windows1252DateiEinlesen(benchmark::State& state) { Einlesen(state, Datei1252()); }
+void BM_Windows1252DateiEinlesen(benchmark::State& state) { Einlesen(state, Datei<Inhalt1252>()); }
 BENCHMARK(BM_Windows1252DateiEinlesen)->Unit(benchmark::kMillisecond);
 
 void BM_BuchEinlesen(benchmark::State& state) {
@@ -121,7 +114,7 @@ BENCHMARK(BM_BuchEinlesen)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_Utf8Schreiben(benchmark::State& state) {
     BUF buf;
-    buf.Init(Datei().c_str(), false);
+    buf.Init(Datei<Inhalt>().c_str(), false);
     std::string ziel = "/tmp/tessar-bench-out-" + std::to_string(getpid()) + ".xml";
     std::wstring quelle(ziel.begin(), ziel.end());
     for (auto _ : state) {
