@@ -1,6 +1,7 @@
 // The settings block at the head of a script.
 #include "script/BAS.h"
 
+#include <cwchar>
 #include <cwctype>
 #include <string>
 
@@ -121,7 +122,8 @@ unsigned int BAS::encoding_name(const wchar_t* subject) {
     const ENCODINGtypeItems art = ENCODING_aus_Skriptname(name.c_str());
     wchar_t* anfang = cursor;
     cursor = p;
-    if (art == ENC_NONE && !FREMDKODIERUNG::Bekannt(std::string(name.begin(), name.end()))) {
+    const bool schreiben = std::wcscmp(subject, L"WRITERENCODING") == 0;
+    if (art == ENC_NONE && !FREMDKODIERUNG::Bekannt(std::string(name.begin(), name.end()), schreiben)) {
         parser_error(subject, L"Die Kodierung '%ls' wird nicht unterstützt.", name.c_str());
         return 0;
     }

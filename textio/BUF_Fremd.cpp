@@ -75,7 +75,7 @@ int BUF::tafel_dekodieren(const std::int32_t* tafel, const std::wstring& wname) 
 int BUF::fremd_dekodieren(const std::string& name) {
     FREMDKODIERUNG kodierung(name);
     const std::wstring wname = breit(name);
-    if (!kodierung.Bereit()) {
+    if (!kodierung.Lesbar()) {
         Konsole_Print(L"FEHLER: Die Kodierung '%ls' wird nicht unterstützt.\n", wname.c_str());
         length = 0;
         melden(12019, NICHT_EINGELESEN);

@@ -80,13 +80,17 @@ std::unique_ptr<Tafel> tafel_bauen(iconv_t cd) {
     return tafel;
 }
 
-// The tables of the process, by name as written (iconv's names do not
-// depend on case, but a second table for another spelling costs little).
+// The tables of the process, by name in capitals (iconv ignores case), so
+// that there is one for each encoding however many spellings the documents
+// use.
 const std::int32_t* tafel_von(const std::string& name, iconv_t cd) {
     static std::mutex sperre;
     static std::map<std::string, std::unique_ptr<Tafel>> tafeln;
+    std::string schluessel = name;
+    for (char& c : schluessel)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     std::lock_guard<std::mutex> halten(sperre);
-    auto [it, neu] = tafeln.try_emplace(name);
+    auto [it, neu] = tafeln.try_emplace(schluessel);
     if (neu) it->second = tafel_bauen(cd);
     return it->second ? it->second->data() : nullptr;
 }
@@ -103,7 +107,10 @@ bool FREMDKODIERUNG::Namensform(const std::string& name) {
     return true;
 }
 
-bool FREMDKODIERUNG::Bekannt(const std::string& name) { return FREMDKODIERUNG(name).Bereit(); }
+bool FREMDKODIERUNG::Bekannt(const std::string& name, bool schreiben) {
+    const FREMDKODIERUNG k(name);
+    return schreiben ? k.Schreibbar() : k.Lesbar();
+}
 
 FREMDKODIERUNG::FREMDKODIERUNG(const std::string& name) : name_(name) {
     if (!Namensform(name)) return;

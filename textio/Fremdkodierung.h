@@ -19,20 +19,21 @@ public:
         VOLL,            // no room left for the output
     };
 
-    // Opens the converters of the name; Bereit() tells whether iconv
-    // knows it. Only names of the form the XML recommendation allows
-    // ([A-Za-z][A-Za-z0-9._-]*) are tried, so that no option suffix or
-    // empty name reaches iconv.
+    // Opens the converters of the name; Lesbar() and Schreibbar() tell
+    // whether iconv knows it in that direction. Only names of the form the
+    // XML recommendation allows ([A-Za-z][A-Za-z0-9._-]*) are tried, so
+    // that no option suffix or empty name reaches iconv.
     explicit FREMDKODIERUNG(const std::string& name);
     ~FREMDKODIERUNG();
     FREMDKODIERUNG(const FREMDKODIERUNG&) = delete;
     FREMDKODIERUNG& operator=(const FREMDKODIERUNG&) = delete;
 
-    bool Bereit() const { return lesen_ != nullptr && schreiben_ != nullptr; }
+    bool Lesbar() const { return lesen_ != nullptr; }
+    bool Schreibbar() const { return schreiben_ != nullptr; }
     const std::string& Name() const { return name_; }
 
-    // Whether iconv knows the name (the answer is kept per name).
-    static bool Bekannt(const std::string& name);
+    // Whether iconv reads the name (or, with `schreiben`, writes it).
+    static bool Bekannt(const std::string& name, bool schreiben);
     // Whether the name has the form of an encoding name.
     static bool Namensform(const std::string& name);
 

@@ -84,7 +84,7 @@ int OUT::OUT_Open(const wchar_t* name, const wchar_t* directory, const wchar_t* 
     fremd_.reset();
     if (enc == ENC_NAMED) {
         fremd_ = std::make_unique<FREMDKODIERUNG>(kodierung);
-        if (!fremd_->Bereit()) {
+        if (!fremd_->Schreibbar()) {
             const std::wstring name(kodierung.begin(), kodierung.end());
             Konsole_Print(L"FEHLER: Die Kodierung '%ls' wird nicht unterstützt.\n", name.c_str());
             fremd_.reset();
