@@ -2,8 +2,10 @@
 // One whole file in memory as wide text. The script and every input
 // document are read through their own BUF: the file is read in one piece,
 // its encoding is taken from a byte-order mark, from a byte-level look at
-// the XML declaration or from the caller's order to take single bytes, and
-// the bytes are decoded into one 32-bit code point per character. The
+// the XML declaration or from the caller's order (single bytes, or an
+// encoding by name), and the bytes are decoded into one 32-bit code point
+// per character: by the program's own decoders, or through iconv for the
+// encodings it knows by name only. The
 // parsers work on the text with the cursor; every message position is a
 // pointer into the text, so the text never moves while the BUF lives.
 #include <cstdint>
