@@ -77,6 +77,10 @@ TEST(Utf8, EveryInvalidFormIsOneSequence) {
     Ergebnis grenzen = dekodiere(copy_utf8_to_unicode, "\xC2\x80\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");
     EXPECT_EQ(grenzen.ok, 1);
     EXPECT_EQ(grenzen.text, L"\x80\x800\xD7FF\xE000\x10000\x10FFFF");
+    // An overlong 0 and the longest 6-byte form are refused like the rest.
+    EXPECT_EQ(dekodiere(copy_utf8_to_unicode, "a\xC0\x80" "b").meldungen,
+              "FEHLER: Das UTF-8 Zeichen '0xC0 0x80' ist ungültig.\nPosition: Zeile=1, Zeichen=2.\n");
+    EXPECT_EQ(dekodiere(copy_utf8_to_unicode, "\xFD\xBF\xBF\xBF\xBF\xBF").text, L"\xFFFD");
 }
 
 TEST(Utf8, ControlCharactersAreReportedAndDecodingGoesOn) {
