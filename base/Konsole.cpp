@@ -17,6 +17,8 @@ struct KonsolePuffer {
     bool terminal = isatty(STDOUT_FILENO) != 0;
     std::string* umleitung = nullptr;
     std::mutex lock;
+    bool zeilenanfang = true;
+    long long fehlerzeilen = 0;
     KonsolePuffer() {
         bytes.reserve(1 << 16);
         std::atexit([] { Konsole_Flush(); });
@@ -73,8 +75,11 @@ void Konsole_Text(const wchar_t* text, std::size_t length) {
     std::lock_guard<std::mutex> guard(p.lock);
     bool line_end = false;
     for (std::size_t i = 0; i < length; ++i) {
+        if (p.zeilenanfang && text[i] == L'F' && length - i >= 6 && std::wmemcmp(text + i, L"FEHLER", 6) == 0)
+            ++p.fehlerzeilen;
+        p.zeilenanfang = text[i] == L'\n';
         Konsole_Utf8(p.bytes, static_cast<char32_t>(text[i]));
-        if (text[i] == L'\n') line_end = true;
+        if (p.zeilenanfang) line_end = true;
     }
     if (p.bytes.size() >= (1 << 16) || (line_end && p.terminal)) flush_locked(p);
 }
@@ -119,6 +124,12 @@ void Konsole_Print(const wchar_t* format, ...) {
     va_start(args, format);
     Konsole_VPrint(format, args);
     va_end(args);
+}
+
+long long Konsole_Fehlerzeilen() {
+    KonsolePuffer& p = puffer();
+    std::lock_guard<std::mutex> guard(p.lock);
+    return p.fehlerzeilen;
 }
 
 void Konsole_Umleiten(std::string* ziel) {

@@ -23,6 +23,11 @@ void Konsole_Bytes(const char* bytes, std::size_t length);
 // standard output: a worker process collects one file's console text.
 void Konsole_Umleiten(std::string* ziel);
 
+// How many lines beginning with "FEHLER" have been written: an error line
+// fails the file it was printed for, so the driver compares the count
+// before and after each file.
+long long Konsole_Fehlerzeilen();
+
 // Pushes buffered bytes to the operating system. Called at exit as well.
 void Konsole_Flush();
 

@@ -27,6 +27,9 @@ int CNV::Interpreter_Initialisierung(IPR* ipr) {
     track_quelle = &ipr->track_quelle;
     track_aktionen = &ipr->track_aktionen;
     track_ziel = &ipr->track_ziel;
+    schreibkodierung = ipr->writer_encoding;
+    schreibkodierungsname = ipr->writer_kodierung;
+    quelle.vorgabe_kodierung = ipr->reader_kodierung;
     ausgabe_in_gebrauch = ipr->out.OUT_is_Open() ? &ipr->out : &ausgabe;
     OUT* sink = ipr->web_output ? ausgabe_in_gebrauch : nullptr;
     skript->InitFehlerausgabe(sink);
@@ -41,12 +44,16 @@ int CNV::AusgabeOpen(const wchar_t* name, const wchar_t* global, const wchar_t* 
     // No output for an input that could not be read: it would only replace
     // an earlier result with nothing.
     if (!quelle.OK()) return 1;
-    ENCODINGtypeItems encoding = basic != nullptr ? basic->Find_WriterEncoding() : ENC_AUTO;
-    if (encoding == ENC_AUTO) encoding = quelle.decoding;
+    ENCODINGtypeItems encoding = schreibkodierung;
+    std::string kodierung = schreibkodierungsname;
+    if (encoding == ENC_AUTO) {
+        encoding = quelle.decoding;
+        kodierung = quelle.kodierungsname;
+    }
     if (global != nullptr || ausgabe_in_gebrauch != &ausgabe) return 1;
     if (extension == nullptr || extension[0] == 0) return 1;  // a check: nothing to write
     ausgabe.OUT_Eingabe_schuetzen(quelle.dateiname);
-    if (ausgabe.OUT_Open(name, nullptr, nullptr, extension, encoding, true)) return 1;
+    if (ausgabe.OUT_Open(name, nullptr, nullptr, extension, encoding, true, kodierung)) return 1;
     // A conversion without its output would pass as done and write
     // nothing: the file fails. A creation failure has been reported.
     if (ausgabe.ausgabename[0] == 0 && ausgabe.status != 9000)

@@ -18,6 +18,7 @@
 
 #include "markup/META.h"
 #include "textio/BUF.h"
+#include "textio/MELDUNGEN.h"
 #include "textio/OUT.h"
 
 class BASIC;
@@ -206,6 +207,11 @@ public:
     // A check without a script and without tracking reads no item of the
     // store: the document is then parsed without recording it.
     bool nur_pruefen = false;
+    ENCODINGtypeItems schreibkodierung = ENC_AUTO;  // the script's WRITERENCODING
+    std::string schreibkodierungsname;              // its name when ENC_NAMED
+    // The error messages of the conversion, which both buffers report
+    // through while Quelle_Convert runs, so that none floods the console.
+    MELDUNGEN meldungen;
 
     // ---- Per-conversion state of the areas ---------------------------------
     // Each area keeps what it needs to stay linear on large documents

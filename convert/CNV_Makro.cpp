@@ -266,18 +266,21 @@ int CNV::Convert_makro_chr(int* rule, int item) {
     if (ungueltig) {
         Skriptfehler(*this, stelle, L"CHR", L"Code ist ungültig");
         Fehler_Dokument(L"CHR", L"Code ist ungültig.", nullptr, item);
-        Konsole_Print(L"Hinweis: Code '%s' ist ungültig.\n", zahl.c_str());
+        if (meldungen.Zuletzt_gezeigt()) Konsole_Print(L"Hinweis: Code '%s' ist ungültig.\n", zahl.c_str());
         return 1;
     }
-    if (code > INT32_MAX)
+    Skriptfehler(*this, stelle, L"CHR", L"Code liegt außerhalb des gültigen Unicode-Zeichenbereiches (0..10FFFF)");
+    // The number and its hints go with the message, shown or held back.
+    const bool gezeigt = meldungen.Zuletzt_gezeigt();
+    if (gezeigt && code > INT32_MAX)
         Konsole_Print(L"FEHLER: Die positive Ganzzahl %llu liegt außerhalb des gültigen Wertebereichs. Die Zahl wird "
                       L"auf den maximal zulässigen Wert %d eingestellt.\n",
                       static_cast<unsigned long long>(code), INT32_MAX);
-    Skriptfehler(*this, stelle, L"CHR", L"Code liegt außerhalb des gültigen Unicode-Zeichenbereiches (0..10FFFF)");
     Fehler_Dokument(L"CHR", L"Code liegt außerhalb des gültigen Unicode-Zeichenbereiches (0..10FFFF).", nullptr,
                     item);
-    Konsole_Print(L"Hinweis: Der '%s' liegt außerhalb des gültigen Unicode-Zeichenbereiches (0..10FFFF).\n",
-                  zahl.c_str());
+    if (gezeigt)
+        Konsole_Print(L"Hinweis: Der '%s' liegt außerhalb des gültigen Unicode-Zeichenbereiches (0..10FFFF).\n",
+                      zahl.c_str());
     return 1;
 }
 

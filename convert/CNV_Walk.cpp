@@ -24,6 +24,40 @@ void Tagfehler(CNV& cnv, int rule, int item, bool leer) {
                         cnv.Itemname(item), item);
 }
 
+// While an element is converted, messages about the script are told apart
+// by it; the enclosing element's turn comes back afterwards.
+class Meldungselement {
+public:
+    Meldungselement(MELDUNGEN& m, const void* element) : m_(m), vorher_(m.element) { m.element = element; }
+    ~Meldungselement() { m_.element = vorher_; }
+    Meldungselement(const Meldungselement&) = delete;
+    Meldungselement& operator=(const Meldungselement&) = delete;
+
+private:
+    MELDUNGEN& m_;
+    const void* vorher_;
+};
+
+// The conversion reports through the message record; at its end the record
+// tells what it held back.
+class Meldungsbremse {
+public:
+    explicit Meldungsbremse(CNV& c) : c_(c) {
+        c.quelle.meldungen = &c.meldungen;
+        if (c.skript != nullptr) c.skript->meldungen = &c.meldungen;
+    }
+    ~Meldungsbremse() {
+        c_.meldungen.Bilanz();
+        c_.quelle.meldungen = nullptr;
+        if (c_.skript != nullptr) c_.skript->meldungen = nullptr;
+    }
+    Meldungsbremse(const Meldungsbremse&) = delete;
+    Meldungsbremse& operator=(const Meldungsbremse&) = delete;
+
+private:
+    CNV& c_;
+};
+
 void Endtagfehler(CNV& cnv, int rule, int item) {
     cnv.Fehler_Dokument(L"Endtag", L"Beim Konvertieren des Endtags '%ls' ist ein Fehler aufgetreten.",
                         cnv.Itemname(item), item);
@@ -73,6 +107,7 @@ int CNV::Markup_Schreiben(const wchar_t* text, const wchar_t* label, const wchar
 // ------------------------------------------------------------------- walks
 
 int CNV::Quelle_Convert() {
+    const Meldungsbremse bremse(*this);
     undeklariert = 0;
     const int n = meta.Anzahl();
     if (n == 0) return 1;
@@ -120,6 +155,7 @@ int CNV::Convert_Element(int* item, DATAtypeItems model, PARSERtypeItems mode, c
     }
     const wchar_t* const text = meta.Item(start).start;
     const int name = meta.Tagname(start);
+    const Meldungselement element(meldungen, text);
     const int ebene = meta.Item(start).level;
     if (!Stapel_reicht()) {
         Fehler_Dokument(L"Element", L"Maximale Verschachtelungstiefe überschritten.", nullptr, start);

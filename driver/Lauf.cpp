@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cwchar>
 #include <memory>
@@ -38,6 +39,7 @@ enum : int {
     EXIT_OHNE_SKRIPT = 6,
     EXIT_MUSTER = 7,
     EXIT_EINGABE = 8,
+    EXIT_NICHT_GEFUNDEN = 9,
     EXIT_AUSGABENAME = 10,
     EXIT_ERWEITERUNG = 11,
     EXIT_DATEIFEHLER = 12,
@@ -63,6 +65,7 @@ struct Lauf_Zustand {
     bool hat_skript = false;
     bool hat_ausgabe = false;
     bool global = false;
+    bool global_fehlt = false;  // the global output could not be opened
     const wchar_t* erweiterung = nullptr;  // one output per input file
     const wchar_t* globalname = nullptr;   // one output for all files
     std::wstring trackingname;  // the report's name, built per file
@@ -153,6 +156,16 @@ int Eingabe_Einordnen(const Lauf_Zustand& z) {
     return CheckEingabedateiname(z.eingabe) ? WEITER : EXIT_EINGABE;
 }
 
+// A named input (no pattern characters) that names no file fails the run:
+// only a pattern may match nothing.
+int Eingabe_vorhanden(const Lauf_Zustand& z) {
+    if (std::wcspbrk(z.eingabe, L"*?[") != nullptr) return WEITER;
+    struct stat st;
+    if (stat(BreitZuSchmal(z.eingabe).c_str(), &st) == 0 || (errno != ENOENT && errno != ENOTDIR)) return WEITER;
+    Konsole_Print(L"FEHLER: Die Eingabedatei '%ls' wurde nicht gefunden.\n", z.eingabe);
+    return EXIT_NICHT_GEFUNDEN;
+}
+
 // No output (check only), a bare extension, or one global output file.
 int Ausgabe_Einordnen(Lauf_Zustand& z) {
     if (!z.hat_ausgabe) return WEITER;
@@ -204,6 +217,7 @@ void Datei_Bearbeiten(IPR& ipr, Lauf_Zustand& z, const wchar_t* datei) {
     }
     // The names of this document leave the run's name table with it.
     const int namensmarke = Namenstabelle().Marke();
+    const long long fehlerzeilen = Konsole_Fehlerzeilen();
     std::unique_ptr<CNV> cnv = z.tracking != 0 ? std::make_unique<CNVTRACK>() : std::make_unique<CNV>();
     if (z.tracking != 0 && !z.quiet && !z.global) Konsole_Text(L"- Tracking aktiviert.\n");
     cnv->Interpreter_Initialisierung(&ipr);
@@ -226,6 +240,10 @@ void Datei_Bearbeiten(IPR& ipr, Lauf_Zustand& z, const wchar_t* datei) {
         // output open, so the conversion writes nothing.
         if (erfolgreich && ipr.Bereit() != 0) erfolgreich = cnv->Quelle_Convert() != 0;
     }
+    // An error line printed while the file was read or converted fails it,
+    // also where the conversion went on; without its global output no file
+    // is written.
+    if (Konsole_Fehlerzeilen() != fehlerzeilen || z.global_fehlt) erfolgreich = false;
     // Closes the file's own output; a failed file never replaces its input.
     if (cnv->AusgabeAbschluss(erfolgreich) == 0) erfolgreich = false;
 
@@ -364,6 +382,7 @@ int Lauf(int argc, char const** argv) {
     }
     if (int rc = Eingabe_Einordnen(*z); rc != WEITER) return rc;
     if (int rc = Ausgabe_Einordnen(*z); rc != WEITER) return rc;
+    if (int rc = Eingabe_vorhanden(*z); rc != WEITER) return rc;
 
     Zeige(*z, L"\n");
     VERZLINUX suche(z->eingabe, z->rekursiv, z->sortiert);
@@ -376,8 +395,8 @@ int Lauf(int argc, char const** argv) {
         // files cannot count as written.
         if (Globale_Ausgabe_ist_Skript(*ipr, suche, *z) ||
             ipr->out.OUT_Open(z->eingabe, suche.Startverzeichnis(), z->globalname, nullptr,
-                              ipr->basic.Find_WriterEncoding(), true) == 0)
-            z->bilanz.ausgabefehler = true;
+                              ipr->writer_encoding, true, ipr->writer_kodierung) == 0)
+            z->bilanz.ausgabefehler = z->global_fehlt = true;
         if (z->tracking != 0) Tracking_Globalbeginn(*ipr);
     }
     if (z->tracking != 0) Trackingschutz_Aufbauen(z->schutz, suche, z->erweiterung, *ipr);

@@ -3,6 +3,11 @@
 // and appends one item per recognised piece (start tag, attribute, data run,
 // reference, end tag, declaration name) to the item store META. Each item
 // knows its nesting level and the start tag of the element that contains it.
+#include <string>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
 #include "base/LISTEINT.h"
 #include "markup/META.h"
 #include "markup/SGML.h"
@@ -64,6 +69,9 @@ private:
     int identifikator_aufnehmen(int gelesen);
     int zeichenreferenz_aufnehmen(int gelesen, wchar_t* text, int* value, bool hex);
     int zahlenwert(const wchar_t* a, const wchar_t* e, bool hex);
+    // Whether the start tag being read already has an attribute of the name
+    // a..e (compared as the declarations compare names); remembers it.
+    bool attribut_schon_da(const wchar_t* a, const wchar_t* e);
 
     META* meta = nullptr;      // not owned
     const SKRIPTFRAGEN* skript = nullptr;  // not owned; null: no script
@@ -75,4 +83,10 @@ private:
     bool abgeschlossen = false; // the item texts are terminated
     bool speicher_voll = false;
     bool aufzeichnen = true;
+    // A repeated attribute of a start tag is not recorded: its value must
+    // count nowhere. Tags with many attributes keep their names in a set,
+    // so that a huge tag is not searched once per attribute.
+    bool attribut_verwerfen = false;
+    std::vector<std::pair<const wchar_t*, const wchar_t*>> tag_attribute;
+    std::unordered_set<std::wstring> attributnamen;
 };

@@ -508,6 +508,16 @@ ENCODINGtypeItems BASIC::Find_WriterEncoding() const {
         SettingValue(ITEM_WRITERENCODING, ENC_AUTO, L"WriterEncoding wurde mehrfach definiert."));
 }
 
+std::string BASIC::Kodierungsname(BASICtypeItems setting) const {
+    const Setting s = ScanSetting(setting);
+    if (s.last < 0 || Item(s.last).value != ENC_NAMED) return std::string();
+    const BASICitem& it = Item(s.last);
+    // The script parser takes only ASCII letters, digits and ".", "_", "-".
+    std::string name;
+    for (const wchar_t* p = it.begin; p != nullptr && p < it.end; ++p) name.push_back(static_cast<char>(*p));
+    return name;
+}
+
 // SYNTAX HTML is its own syntax: the XML query answers false for it, so that
 // the set-up, which asks for XML first, reaches the HTML declaration.
 bool BASIC::IPR_is_XML_Syntax() const {

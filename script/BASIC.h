@@ -190,6 +190,9 @@ public:
     // Settings. Each query reports repeated settings on every call.
     ENCODINGtypeItems Find_ReaderEncoding() const;
     ENCODINGtypeItems Find_WriterEncoding() const;
+    // The name of an ENC_NAMED encoding as the setting (ITEM_READERENCODING
+    // or ITEM_WRITERENCODING) gives it; empty for the others. No message.
+    std::string Kodierungsname(BASICtypeItems setting) const;
     bool IPR_is_XML_Syntax() const;
     bool IPR_is_HTML_Syntax() const;
     bool IPR_is_Namecase(bool fallback) const;

@@ -178,6 +178,7 @@ int BUF::Init(const wchar_t* name, bool bytes) {
     pos_zeiger_ = nullptr;
     dateiname[0] = basisname[0] = 0;
     dateiname_mb[0] = 0;
+    kodierungsname.clear();
 
     if (std::wcslen(name) >= BUF_NAMENSLAENGE) {
         // The name is too long to be inserted: the template stands unfilled.
@@ -288,7 +289,7 @@ int BUF::DateiEinlesen(bool bytes) {
     if (bytes) {
         erkannt = ENC_NONE;
         decoding = ENC_ISO_8859_1;
-        ergebnis = einzelbytes_dekodieren();
+        ergebnis = vorgabe_kodierung.empty() ? einzelbytes_dekodieren() : fremd_dekodieren(vorgabe_kodierung);
     } else {
         ergebnis = -1;
         for (const Markierung& m : MARKIERUNGEN) {
@@ -306,12 +307,17 @@ int BUF::DateiEinlesen(bool bytes) {
             const char* p = reinterpret_cast<const char*>(raw);
             const char* ende = p + raw_length;
             ENCODINGtypeItems deklariert = ENC_UTF8;
-            if (xml_deklaration_am_anfang(p, ende)) {
+            std::string name = vorgabe_kodierung;
+            if (name.empty() && xml_deklaration_am_anfang(p, ende)) {
                 char* q = const_cast<char*>(p);
                 char* e = const_cast<char*>(ende);
-                deklariert = byte_xml_encoding_declaration(&q, &e);
+                deklariert = byte_xml_encoding_declaration(&q, &e, &name);
             }
-            if (deklariert == ENC_UTF8) {
+            if (!vorgabe_kodierung.empty() || deklariert == ENC_BIN) {
+                // A name the program does not decode itself.
+                erkannt = vorlaeufig;
+                ergebnis = fremd_dekodieren(name);
+            } else if (deklariert == ENC_UTF8) {
                 // Output under WRITERENCODING AUTO follows the decoding, so
                 // a file read as UTF-8 is written as UTF-8 again.
                 erkannt = decoding = ENC_UTF8;
@@ -342,6 +348,22 @@ void BUF::rest_freigeben() {
     const auto ende = reinterpret_cast<std::uintptr_t>(text) + text_groesse_;
     if (anfang < ende) madvise(reinterpret_cast<void*>(anfang), ende - anfang, MADV_DONTNEED);
 #endif
+}
+
+bool BUF::text_vergroessern(std::size_t gespeichert, const unsigned char*& ungelesen, std::size_t rest) {
+    const std::size_t groesse = text_groesse_ * 2;
+    auto* neu = static_cast<wchar_t*>(speicher_holen(groesse));
+    if (neu == nullptr) return false;
+    std::memcpy(neu, text, gespeichert * sizeof(wchar_t));
+    // The bytes still to be read keep their place at the end, with the 0
+    // byte behind them.
+    unsigned char* hinten = reinterpret_cast<unsigned char*>(neu) + groesse - (rest + 1);
+    std::memcpy(hinten, ungelesen, rest + 1);
+    speicher_freigeben(text, text_groesse_);
+    text = neu;
+    text_groesse_ = groesse;
+    ungelesen = hinten;
+    return true;
 }
 
 int BUF::dekodieren(int (*dekoder)(wchar_t*, unsigned char*, unsigned long, unsigned long*), int code,
@@ -388,7 +410,7 @@ int BUF::einzelbytes_dekodieren() {
     return 0;
 }
 
-ENCODINGtypeItems byte_xml_encoding_declaration(char** p, char** end) {
+ENCODINGtypeItems byte_xml_encoding_declaration(char** p, char** end, std::string* name) {
     if (p == nullptr || end == nullptr || *p == nullptr || *end == nullptr) return ENC_UTF8;
     char*& q = *p;
     char* const e = *end;
@@ -416,5 +438,7 @@ ENCODINGtypeItems byte_xml_encoding_declaration(char** p, char** end) {
     const std::size_t wertlaenge = static_cast<std::size_t>(schluss - q);
     q = const_cast<char*>(schluss) + 1;
     if (wertlaenge == 0) return ENC_UTF8;
-    return ENCODING_aus_Xmlname(wert, wertlaenge);
+    const ENCODINGtypeItems art = ENCODING_aus_Xmlname(wert, wertlaenge);
+    if (art == ENC_BIN && name != nullptr) name->assign(wert, wertlaenge);
+    return art;
 }

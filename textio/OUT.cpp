@@ -11,6 +11,8 @@
 #include "base/Dateinamen.h"
 #include "base/Zeichenwandlung.h"
 #include "base/Konsole.h"
+#include "base/Systemfehler.h"
+#include "textio/Fremdkodierung.h"
 
 // One writer belongs to one thread: the unlocked forms spare a lock per call.
 #if defined(__GLIBC__)
@@ -52,7 +54,7 @@ bool OUT::name_zu_lang(const wchar_t* name, const wchar_t* meldung, const wchar_
 }
 
 int OUT::OUT_Open(const wchar_t* name, const wchar_t* directory, const wchar_t* global, const wchar_t* extension,
-                  ENCODINGtypeItems enc, bool mark) {
+                  ENCODINGtypeItems enc, bool mark, const std::string& kodierung) {
     OUT_Close();
     open = false;
     zielzaehler = 0;
@@ -79,10 +81,20 @@ int OUT::OUT_Open(const wchar_t* name, const wchar_t* directory, const wchar_t* 
     }
     if (!gebaut || ausgabename[0] == 0) return 0;
 
+    fremd_.reset();
+    if (enc == ENC_NAMED) {
+        fremd_ = std::make_unique<FREMDKODIERUNG>(kodierung);
+        if (!fremd_->Schreibbar()) {
+            const std::wstring name(kodierung.begin(), kodierung.end());
+            Konsole_Print(L"FEHLER: Die Kodierung '%ls' wird nicht unterstützt.\n", name.c_str());
+            fremd_.reset();
+            return 0;
+        }
+    }
     status = 10000;
     if (!datei_erstellen()) {
         status = 9100;
-        Konsole_Print(L"FEHLER: (Ausgabe): Datei konnte nicht erstellt werden (%ls).\n", ausgabename);
+        nicht_erstellt(errno);
         return 0;
     }
     if (!puffer_) puffer_.reset(new unsigned char[OUT_PUFFERGROESSE]);
@@ -136,8 +148,10 @@ int OUT::datei_erstellen() {
     if (stat(echt.c_str(), &info) == 0) fchmod(fd, info.st_mode & 07777);
     stream = fdopen(fd, "wb");
     if (stream == nullptr) {
+        const int grund = errno;
         close(fd);
         unlink(vorlage.c_str());
+        errno = grund;
         return 0;
     }
     ersatz_mb_ = vorlage;
@@ -149,6 +163,11 @@ bool OUT::leeren() {
     const std::size_t n = belegt_;
     belegt_ = 0;
     return n == 0 || (OUT_FWRITE(puffer_.get(), 1, n, stream) == n && !OUT_FERROR(stream));
+}
+
+void OUT::nicht_erstellt(int grund) {
+    Konsole_Print(L"FEHLER: (Ausgabe): Datei konnte nicht erstellt werden (%ls): %ls.\n", ausgabename,
+                  Systemfehler_Text(grund).c_str());
 }
 
 bool OUT::schreiben(const unsigned char* bytes, std::size_t n) {
@@ -265,6 +284,10 @@ std::size_t kodieren(unsigned char* b, unsigned int c, ENCODINGtypeItems encodin
 int OUT::OUT_Write_Int(unsigned int c) {
     if (!open || stream == nullptr) return 1;
     if (fehler_gemeldet_) return 0;
+    if (fremd_) {
+        const wchar_t zeichen = static_cast<wchar_t>(c);
+        return fremd_schreiben(&zeichen, 1, 9303);
+    }
     unsigned char b[MAX_BYTES];
     return schreiben(b, kodieren(b, c, encoding)) ? 1 : schreibfehler(9303);
 }
@@ -275,6 +298,7 @@ int OUT::OUT_Write_Char(wchar_t c) { return OUT_Write_Int(static_cast<unsigned i
 int OUT::OUT_Write_String(const wchar_t* s) {
     if (s == nullptr || s[0] == 0 || !open || stream == nullptr) return 1;
     if (fehler_gemeldet_) return 0;
+    if (fremd_) return fremd_schreiben(s, std::wcslen(s), 9302);
     unsigned char* block = puffer_.get();
     std::size_t n = belegt_;
     // Most output is ASCII, which both byte encodings write as it stands.
@@ -326,6 +350,15 @@ int OUT::OUT_Write_String(const wchar_t* s) {
 int OUT::OUT_Write_Bytes(const char* s, std::size_t n) {
     if (s == nullptr || n == 0 || !open || stream == nullptr) return 1;
     if (fehler_gemeldet_) return 0;
+    if (fremd_) {
+        wchar_t breit[1024];
+        for (std::size_t i = 0; i < n; i += sizeof breit / sizeof breit[0]) {
+            const std::size_t k = n - i < sizeof breit / sizeof breit[0] ? n - i : sizeof breit / sizeof breit[0];
+            for (std::size_t j = 0; j < k; ++j) breit[j] = static_cast<unsigned char>(s[i + j]);
+            if (!fremd_schreiben(breit, k, 9302)) return 0;
+        }
+        return 1;
+    }
     const bool ascii_gleich = encoding != ENC_UTF16 && encoding != ENC_UTF16LE && encoding != ENC_UTF16BE &&
                               encoding != ENC_UTF32 && encoding != ENC_UTF32LE && encoding != ENC_UTF32BE;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
@@ -345,6 +378,36 @@ int OUT::OUT_Write_Bytes(const char* s, std::size_t n) {
     return 1;
 }
 
+int OUT::fremd_schreiben(const wchar_t* s, std::size_t n, int code) {
+    unsigned char block[4096];
+    while (n > 0) {
+        unsigned char* aus = block;
+        std::size_t platz = sizeof block;
+        const FREMDKODIERUNG::Halt halt = fremd_->Kodieren(s, n, aus, platz);
+        if (aus != block && !schreiben(block, static_cast<std::size_t>(aus - block))) return schreibfehler(code);
+        if (halt != FREMDKODIERUNG::UNGUELTIG) continue;
+        // The reference "&#x...;" in ASCII characters, which every encoding
+        // of a document holds.
+        unsigned char ascii[MAX_BYTES];
+        const std::size_t laenge = referenz(ascii, static_cast<unsigned int>(*s), BYTES);
+        wchar_t ref[MAX_BYTES];
+        for (std::size_t i = 0; i < laenge; ++i) ref[i] = ascii[i];
+        const wchar_t* r = ref;
+        std::size_t rn = laenge;
+        aus = block;
+        platz = sizeof block;
+        if (fremd_->Kodieren(r, rn, aus, platz) != FREMDKODIERUNG::FERTIG) {
+            aus = block;
+            std::memcpy(block, ascii, laenge);
+            aus += laenge;
+        }
+        if (!schreiben(block, static_cast<std::size_t>(aus - block))) return schreibfehler(code);
+        ++s;
+        --n;
+    }
+    return 1;
+}
+
 int OUT::OUT_Flush() {
     if (stream == nullptr) return fehler_gemeldet_ ? 0 : 1;
     if (!leeren() || std::fflush(stream) != 0 || std::ferror(stream)) return schreibfehler(9304);
@@ -353,6 +416,12 @@ int OUT::OUT_Flush() {
 
 bool OUT::schliessen() {
     if (stream == nullptr) return !fehler_gemeldet_;
+    if (fremd_ && !fehler_gemeldet_) {
+        // A stateful encoding returns to its initial state at the end.
+        unsigned char schluss[64];
+        const std::size_t n = fremd_->Abschliessen(schluss, sizeof schluss);
+        if (n > 0 && !schreiben(schluss, n)) schreibfehler(9304);
+    }
     const bool ok = leeren() && std::fflush(stream) == 0 && !std::ferror(stream);
     const bool zu = std::fclose(stream) == 0;
     stream = nullptr;
@@ -382,7 +451,7 @@ int OUT::OUT_Abschluss(bool erfolgreich) {
     }
     if (std::rename(ersatz_mb_.c_str(), ziel_mb_.c_str()) != 0) {
         status = 9100;
-        Konsole_Print(L"FEHLER: (Ausgabe): Datei konnte nicht erstellt werden (%ls).\n", ausgabename);
+        nicht_erstellt(errno);
         ersatz_entfernen();
         return 0;
     }

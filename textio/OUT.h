@@ -16,6 +16,8 @@
 
 #include "textio/ENCODING.h"
 
+class FREMDKODIERUNG;
+
 // Capacity of the output name: 1023 characters and the terminator.
 constexpr unsigned long OUT_NAMENSLAENGE = 1024;
 // Size of the writer's own buffer; the stream itself is unbuffered.
@@ -30,9 +32,9 @@ public:
 
     // Builds the output name (from name and extension, or from directory or
     // name and the global name), creates the file and writes the mark when
-    // asked. 1 on success.
+    // asked. `kodierung` names the encoding of ENC_NAMED. 1 on success.
     int OUT_Open(const wchar_t* name, const wchar_t* directory, const wchar_t* global, const wchar_t* extension,
-                 ENCODINGtypeItems encoding, bool mark);
+                 ENCODINGtypeItems encoding, bool mark, const std::string& kodierung = std::string());
     // Closes the file if open; the open flag stays set. Always 1; a failing
     // flush or close is reported and kept (OUT_Schreibfehler).
     int OUT_Close();
@@ -72,17 +74,23 @@ public:
 private:
     bool name_zu_lang(const wchar_t* name, const wchar_t* meldung, const wchar_t* zusatz);
     int datei_erstellen();
+    // The creation failed for the reason `grund` (errno): says so.
+    void nicht_erstellt(int grund);
     bool schreiben(const unsigned char* bytes, std::size_t n);
     bool leeren();
     int schreibfehler(int code);
     bool schliessen();
     void ersatz_entfernen();
+    // Writes n characters through the iconv encoding; what it cannot hold
+    // goes as a character reference, itself in that encoding.
+    int fremd_schreiben(const wchar_t* s, std::size_t n, int code);
 
     // Encoded bytes not yet handed to the stream: a conversion writes many
     // short texts, and a call into the stream for each would cost more
     // than encoding them.
     std::unique_ptr<unsigned char[]> puffer_;
     std::size_t belegt_ = 0;
+    std::unique_ptr<FREMDKODIERUNG> fremd_;  // the converter of ENC_NAMED
     bool fehler_gemeldet_ = false;
     std::wstring schutz_;    // the input that must not be overwritten directly
     std::string ersatz_mb_;  // the temporary file, while one is in use

@@ -123,7 +123,8 @@ TEST(OUT, NamesThatCannotBeOpened) {
     std::wstring fehlt = breit(dir.pfad() + "/fehlt/q.xml");
     text = konsole([&] { EXPECT_EQ(out.OUT_Open(fehlt.c_str(), nullptr, nullptr, L"htm", ENC_UTF8, true), 0); });
     EXPECT_EQ(out.status, 9100);
-    EXPECT_EQ(text, "FEHLER: (Ausgabe): Datei konnte nicht erstellt werden (" + dir.pfad() + "/fehlt/q.htm).\n");
+    EXPECT_EQ(text, "FEHLER: (Ausgabe): Datei konnte nicht erstellt werden (" + dir.pfad() +
+                        "/fehlt/q.htm): Datei oder Verzeichnis nicht gefunden.\n");
     EXPECT_FALSE(out.OUT_is_Open());
     EXPECT_EQ(out.OUT_Write_String(L"nichts"), 1);
 }
