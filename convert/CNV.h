@@ -153,6 +153,10 @@ public:
     int Convert_cref(int rule, int item, PARSERtypeItems mode, DATAtypeItems model);
     int Convert_nref(int rule, int item, PARSERtypeItems mode, DATAtypeItems model);
     int Write_data(int item);
+    // Writes text that comes from the document: under WRITERESCAPE = MARKUP
+    // the writer escapes it, as character data or as an attribute value.
+    // Through AusgabeWrite, so the tracking engine sees it as any output.
+    int Dokumenttext_Schreiben(const wchar_t* text, OUTmaskeItems art);
     int Write_gref(int item);
     int Write_cref(int item);
     int Write_nref(int item);
@@ -233,7 +237,7 @@ public:
     int Passender_Starttag(int endtag);
     // Writes a piece of unconverted markup; 0 after its message.
     int Markup_Schreiben(const wchar_t* text, const wchar_t* label, const wchar_t* vorlage, const wchar_t* argument,
-                         int item);
+                         int item, OUTmaskeItems art = OUT_MASKE_KEINE);
 
     // Conditions.
     // Work texts of the comparisons, kept for the engine's life so that a
@@ -281,6 +285,10 @@ public:
     // not fit, and then nothing is written.
     static int Berechne_alpha(int n, wchar_t* out, int capacity, bool gross);
     static int Berechne_rom(int n, wchar_t* out, int capacity, bool gross);
+    // Work lists of COUNT: the counts of a path, innermost first, and the
+    // text written.
+    std::vector<int> zaehlerpfad;
+    std::wstring zaehlertext;
     // Two work buffers for attribute values (16387 characters), made once
     // per engine: macros run for every element.
     wchar_t* Makropuffer(int welcher);

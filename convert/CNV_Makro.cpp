@@ -156,7 +156,7 @@ int Wert_Makro(CNV& c, int* rule, int item, bool geerbt, bool entitaet, const wc
                               c.Itemname(element), element);
             Skriptfehler(c, schluessel, label, L"im Skript");
         }
-        return c.AusgabeWrite(static_cast<const wchar_t*>(wert));
+        return c.Dokumenttext_Schreiben(wert, OUT_MASKE_ATTRIBUT);
     }
     if (q.stueck < 0) return c.AusgabeWrite(q.vorgabe);
     int stueck = q.stueck;
@@ -281,16 +281,41 @@ int CNV::Convert_makro_chr(int* rule, int item) {
     return 1;
 }
 
+namespace {
+
+// The text of one count in the format; false after the message when it
+// does not fit.
+bool Zaehlertext(CNV& c, int schluessel, int anzahl, std::uint32_t format, std::wstring& text) {
+    constexpr int kLaenge = 32;
+    wchar_t stellen[kLaenge + 1];
+    int laenge = 0;
+    const wchar_t* zu_gross = L"Element-Zähler für NUM zur groß";
+    switch (format) {
+    case 2: laenge = CNV::Berechne_alpha(anzahl, stellen, kLaenge, false), zu_gross = L"Element-Zähler für ALPHA zur groß"; break;
+    case 3: laenge = CNV::Berechne_alpha(anzahl, stellen, kLaenge, true), zu_gross = L"Element-Zähler für UPALPHA zur groß"; break;
+    case 4: laenge = CNV::Berechne_rom(anzahl, stellen, kLaenge, false), zu_gross = L"Element-Zähler für ROM zur groß"; break;
+    case 5: laenge = CNV::Berechne_rom(anzahl, stellen, kLaenge, true), zu_gross = L"Element-Zähler für UPROM zur groß"; break;
+    default: laenge = Dezimal(anzahl, stellen); break;
+    }
+    if (laenge > kLaenge) return Skriptfehler(c, schluessel, L"COUNT", zu_gross) != 0;
+    text.append(stellen, static_cast<std::size_t>(laenge));
+    return true;
+}
+
+}  // namespace
+
 int CNV::Convert_makro_count(int* rule, int item) {
     const wchar_t* const label = L"COUNT";
     const int schluessel = *rule;
     int r = schluessel + 1;
     int name = 0;
     if (Art(*this, r) == ITEM_NAME) name = basic->Namensnummer(r++);
-    std::uint32_t bereich = 3;  // LEVEL
+    std::uint32_t bereich = COUNT_LEVEL;
     if (Art(*this, r) == ITEM_RANGE) bereich = basic->Item(r++).value;
     std::uint32_t format = 1;   // NUM
     if (Art(*this, r) == ITEM_COUNT_FORMAT) format = basic->Item(r++).value;
+    const wchar_t* trenner = L".";
+    if (bereich == COUNT_PATH && Art(*this, r) == ITEM_LITERAL) trenner = basic->Text(r++);
     *rule = r;
 
     int gezaehlt = item;
@@ -299,23 +324,29 @@ int CNV::Convert_makro_count(int* rule, int item) {
             return Skriptfehler(*this, schluessel, label, L"Starttag des Elementes konnte nicht bestimmt werden");
         name = meta.Tagname(gezaehlt);
     }
-    int anzahl = 0;
-    if (meta.IPR_if_ine_nr(&gezaehlt, name)) anzahl = bereich == 2 ? meta.IPR_count_doc(gezaehlt) : meta.IPR_count(gezaehlt);
-    if (anzahl >= 2000000001) return Skriptfehler(*this, schluessel, label, L"Element-Zähler zu groß");
-
-    constexpr int kLaenge = 32;
-    wchar_t text[kLaenge + 1];
-    int laenge = 0;
-    const wchar_t* zu_gross = L"Element-Zähler für NUM zur groß";
-    switch (format) {
-    case 2: laenge = Berechne_alpha(anzahl, text, kLaenge, false), zu_gross = L"Element-Zähler für ALPHA zur groß"; break;
-    case 3: laenge = Berechne_alpha(anzahl, text, kLaenge, true), zu_gross = L"Element-Zähler für UPALPHA zur groß"; break;
-    case 4: laenge = Berechne_rom(anzahl, text, kLaenge, false), zu_gross = L"Element-Zähler für ROM zur groß"; break;
-    case 5: laenge = Berechne_rom(anzahl, text, kLaenge, true), zu_gross = L"Element-Zähler für UPROM zur groß"; break;
-    default: laenge = Dezimal(anzahl, text); break;
+    // The counted element and, for PATH, every element of its name above
+    // it, innermost first. Each step up asks the ancestor memo of COUNT, so
+    // a deep chain is climbed once for the whole document.
+    std::vector<int>& zahlen = zaehlerpfad;
+    zahlen.clear();
+    if (meta.IPR_if_ine_nr(&gezaehlt, name)) {
+        for (;;) {
+            zahlen.push_back(bereich == COUNT_DOC ? meta.IPR_count_doc(gezaehlt) : meta.IPR_count(gezaehlt));
+            int oben = bereich == COUNT_PATH ? meta.Elternteil(gezaehlt) : -1;
+            if (oben < 0 || !meta.IPR_if_ine_nr(&oben, name)) break;
+            gezaehlt = oben;
+        }
+    } else {
+        zahlen.push_back(0);
     }
-    if (laenge > kLaenge) return Skriptfehler(*this, schluessel, label, zu_gross);
-    return AusgabeWrite(static_cast<const wchar_t*>(text));
+    std::wstring& text = zaehlertext;
+    text.clear();
+    for (auto z = zahlen.rbegin(); z != zahlen.rend(); ++z) {
+        if (*z >= 2000000001) return Skriptfehler(*this, schluessel, label, L"Element-Zähler zu groß");
+        if (z != zahlen.rbegin()) text += trenner;
+        if (!Zaehlertext(*this, schluessel, *z, format, text)) return 0;
+    }
+    return AusgabeWrite(text.c_str());
 }
 
 int CNV::Convert_makro_file(int* rule, int item) {
@@ -371,7 +402,7 @@ int CNV::Convert_makro_file(int* rule, int item) {
         wchar_t* rueck = std::wcsrchr(datei, L'\\');
         if (punkt != nullptr && (schraeg == nullptr || punkt > schraeg) && (rueck == nullptr || punkt > rueck)) *punkt = 0;
     }
-    if (!AusgabeWrite(static_cast<const wchar_t*>(datei))) return 0;
+    if (!Dokumenttext_Schreiben(datei, OUT_MASKE_ATTRIBUT)) return 0;
     if (erweiterung == nullptr || erweiterung[0] == 0) return 1;
     if (erweiterung[0] != L'.' && !AusgabeWrite(L'.')) return 0;
     return AusgabeWrite(erweiterung);
@@ -440,7 +471,7 @@ int CNV::Convert_makro_token(int* rule, int item) {
                             Itemname(element), element);
             text = p;
         }
-        if (!AusgabeWrite(text)) return 0;
+        if (!Dokumenttext_Schreiben(text, OUT_MASKE_ATTRIBUT)) return 0;
     }
     return 1;
 }

@@ -64,8 +64,8 @@ void CNV::Fehler_Dokument(const wchar_t* label, const wchar_t* vorlage, const wc
 }
 
 int CNV::Markup_Schreiben(const wchar_t* text, const wchar_t* label, const wchar_t* vorlage,
-                          const wchar_t* argument, int item) {
-    if (AusgabeWrite(text)) return 1;
+                          const wchar_t* argument, int item, OUTmaskeItems art) {
+    if (Dokumenttext_Schreiben(text, art)) return 1;
     Fehler_Dokument(label, vorlage, argument, item);
     return 0;
 }
@@ -89,7 +89,7 @@ int CNV::Quelle_Convert() {
                 Fehler_Dokument(nullptr, L"Endtag '%ls' außerhalb des Basiselementes gefunden.", it.start, i);
                 return 0;
             case META_DATA:
-                if (!basic->only_defined_data && !AusgabeWrite(it.start)) return 0;
+                if (!basic->only_defined_data && !Dokumenttext_Schreiben(it.start, OUT_MASKE_TEXT)) return 0;
                 break;
             case META_DATA_GREF:
                 Fehler_Dokument(nullptr, L"Entität '%ls' außerhalb des Basiselementes gefunden.", it.start, i);
@@ -430,7 +430,9 @@ int CNV::Convert_Attribute_Daten(int rule, int* item, DATAtypeItems model) {
                 break;
             default:
                 if (p.start == nullptr || model == DATA_DROP) break;
-                if (anfuehrung_schuetzen) {
+                if (basic->markup_maskieren) {
+                    ok = Dokumenttext_Schreiben(p.start, OUT_MASKE_ATTRIBUT);
+                } else if (anfuehrung_schuetzen) {
                     // A value copied into double quotes must not end early
                     // at a double quote it held between single quotes.
                     for (const wchar_t* c = p.start; ok && *c != 0; ++c)
@@ -513,7 +515,8 @@ int CNV::Write_etag(int item) {
 
 int CNV::Write_data(int item) {
     const wchar_t* text = Itemname(item);
-    return Markup_Schreiben(text, L"DATA", L"Die Daten '%ls' konnten nicht ausgegeben werden.", text, item);
+    return Markup_Schreiben(text, L"DATA", L"Die Daten '%ls' konnten nicht ausgegeben werden.", text, item,
+                            OUT_MASKE_TEXT);
 }
 
 int CNV::Write_gref(int item) {

@@ -376,7 +376,7 @@ int Lauf(int argc, char const** argv) {
         // files cannot count as written.
         if (Globale_Ausgabe_ist_Skript(*ipr, suche, *z) ||
             ipr->out.OUT_Open(z->eingabe, suche.Startverzeichnis(), z->globalname, nullptr,
-                              ipr->basic.Find_WriterEncoding(), true) == 0)
+                              ipr->basic.Find_WriterEncoding(), ipr->basic.mit_bom) == 0)
             z->bilanz.ausgabefehler = true;
         if (z->tracking != 0) Tracking_Globalbeginn(*ipr);
     }

@@ -35,8 +35,8 @@ unsigned int BAS::makro_token() { return keyword(L"TOKEN") ? 1 : 0; }
 unsigned int BAS::makro_file() { return keyword(L"FILE") ? 1 : 0; }
 
 unsigned int BAS::makro_count_type() {
-    static const Word words[] = {{L"LEVEL", 3}, {L"DOC", 2}};
-    return word_of(words, 2);
+    static const Word words[] = {{L"LEVEL", 3}, {L"DOC", 2}, {L"PATH", 5}};
+    return word_of(words, 3);
 }
 
 unsigned int BAS::makro_count_format() {
@@ -133,9 +133,11 @@ bool BAS::value_macro(unsigned int (BAS::*word)(), const wchar_t* subject) {
     return close_paren(subject, kMissingParenEnd);
 }
 
-// COUNT([element][,scope[,format]|,format])
+// COUNT([element][,scope[,format]|,format]); after the scope PATH the
+// format and a separator literal, each optional: PATH[,format][,"text"].
 bool BAS::count_macro() {
     const wchar_t* const subject = L"COUNT";
+    const wchar_t* const missing_format = L"Zählerformat ('NUM', 'ALPHA', 'ROM') erwartet.";
     if (!makro_count()) return false;
     if (!punct(L"(")) {
         error(subject, kMissingParameter);
@@ -143,9 +145,20 @@ bool BAS::count_macro() {
     }
     element_name();
     if (punct(L",")) {
-        if (makro_count_type()) {
+        if (const unsigned int scope = makro_count_type(); scope == 5) {
+            if (!punct(L",")) return close_paren(subject, kMissingParenEnd);
+            if (makro_count_format()) {
+                if (punct(L",") && !makro_literal()) {
+                    error(subject, L"Separatortext ('...') erwartet.");
+                    return false;
+                }
+            } else if (!makro_literal()) {
+                error(subject, L"Zählerformat ('NUM', 'ALPHA', 'ROM') oder Separatortext ('...') erwartet.");
+                return false;
+            }
+        } else if (scope != 0) {
             if (punct(L",") && !makro_count_format()) {
-                error(subject, L"Zählerformat ('NUM', 'ALPHA', 'ROM') erwartet.");
+                error(subject, missing_format);
                 return false;
             }
         } else if (!makro_count_format()) {
