@@ -343,6 +343,12 @@ int OUT::OUT_Write_String(const wchar_t* s) {
             }
             n = static_cast<std::size_t>(b - block);
             if (*s == 0) break;
+            // A replacement is ASCII as well: its bytes go in as they are.
+            if (maskiert(static_cast<unsigned int>(*s)) && n + 6 <= OUT_PUFFERGROESSE) {
+                for (const char* t = ersatztext(static_cast<unsigned int>(*s)); *t != 0; ++t)
+                    block[n++] = static_cast<unsigned char>(*t);
+                continue;
+            }
             if (static_cast<unsigned int>(*s) < 0x80 && !maskiert(static_cast<unsigned int>(*s))) {
                 belegt_ = n;
                 if (!leeren()) return schreibfehler(9302);
