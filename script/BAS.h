@@ -243,6 +243,7 @@ private:
     bool attribute_path();
     bool value_macro(unsigned int (BAS::*word)(), const wchar_t* subject);
     bool count_macro();
+    bool count_path_parameters();
     bool copy_macro(unsigned int (BAS::*word)(), const wchar_t* subject, bool context_required,
                     unsigned int (BAS::*range)());
     bool del_macro();

@@ -10,6 +10,7 @@ const wchar_t* const kInvalidParameter = L"Parametercode ('{parameter}') erwarte
 const wchar_t* const kMissingContext =
     L"Element oder Kontextbedingung ('{element}'/'({...})) erwartet.";
 const wchar_t* const kSearchSubject = L"FIND";
+constexpr unsigned int kCountPath = 5;  // the scope PATH of makro_count_type
 
 }  // namespace
 
@@ -133,11 +134,9 @@ bool BAS::value_macro(unsigned int (BAS::*word)(), const wchar_t* subject) {
     return close_paren(subject, kMissingParenEnd);
 }
 
-// COUNT([element][,scope[,format]|,format]); after the scope PATH the
-// format and a separator literal, each optional: PATH[,format][,"text"].
+// COUNT([element][,scope[,format]|,format])
 bool BAS::count_macro() {
     const wchar_t* const subject = L"COUNT";
-    const wchar_t* const missing_format = L"Zählerformat ('NUM', 'ALPHA', 'ROM') erwartet.";
     if (!makro_count()) return false;
     if (!punct(L"(")) {
         error(subject, kMissingParameter);
@@ -145,20 +144,11 @@ bool BAS::count_macro() {
     }
     element_name();
     if (punct(L",")) {
-        if (const unsigned int scope = makro_count_type(); scope == 5) {
-            if (!punct(L",")) return close_paren(subject, kMissingParenEnd);
-            if (makro_count_format()) {
-                if (punct(L",") && !makro_literal()) {
-                    error(subject, L"Separatortext ('...') erwartet.");
-                    return false;
-                }
-            } else if (!makro_literal()) {
-                error(subject, L"Zählerformat ('NUM', 'ALPHA', 'ROM') oder Separatortext ('...') erwartet.");
-                return false;
-            }
+        if (const unsigned int scope = makro_count_type(); scope == kCountPath) {
+            if (!count_path_parameters()) return false;
         } else if (scope != 0) {
             if (punct(L",") && !makro_count_format()) {
-                error(subject, missing_format);
+                error(subject, L"Zählerformat ('NUM', 'ALPHA', 'ROM') erwartet.");
                 return false;
             }
         } else if (!makro_count_format()) {
@@ -169,6 +159,20 @@ bool BAS::count_macro() {
         }
     }
     return close_paren(subject, kMissingParenEnd);
+}
+
+// After PATH the format and a separator literal, each optional:
+// PATH[,format][,"text"].
+bool BAS::count_path_parameters() {
+    if (!punct(L",")) return true;
+    if (makro_count_format()) {
+        if (!punct(L",") || makro_literal()) return true;
+        error(L"COUNT", L"Separatortext ('...') erwartet.");
+        return false;
+    }
+    if (makro_literal()) return true;
+    error(L"COUNT", L"Zählerformat ('NUM', 'ALPHA', 'ROM') oder Separatortext ('...') erwartet.");
+    return false;
 }
 
 // COPY(context[,range][,count],type[,element][,"text"]) and CUT, whose
