@@ -22,6 +22,7 @@ int CNV::Interpreter_Initialisierung(IPR* ipr) {
     basic = &ipr->basic;
     dcl = &ipr->dcl;
     globale_ausgabe = ipr->global_output;
+    maskieren = ipr->basic.markup_maskieren;
     tracking = ipr->tracking;
     track_quelle = &ipr->track_quelle;
     track_aktionen = &ipr->track_aktionen;
@@ -90,8 +91,7 @@ int CNV::AusgabeWrite(const wchar_t* text) { return ausgabe_in_gebrauch->OUT_Wri
 int CNV::AusgabeWrite(wchar_t c) { return ausgabe_in_gebrauch->OUT_Write_Char(c); }
 int CNV::AusgabeWrite(unsigned int code) { return ausgabe_in_gebrauch->OUT_Write_Int(code); }
 
-int CNV::Dokumenttext_Schreiben(const wchar_t* text, OUTmaskeItems art) {
-    if (art == OUT_MASKE_KEINE || basic == nullptr || !basic->markup_maskieren) return AusgabeWrite(text);
+int CNV::Maskiert_Schreiben(const wchar_t* text, OUTmaskeItems art) {
     OUT* out = ausgabe_in_gebrauch;
     out->OUT_Maskierung(art);
     const int ok = AusgabeWrite(text);

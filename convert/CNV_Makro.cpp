@@ -283,23 +283,30 @@ int CNV::Convert_makro_chr(int* rule, int item) {
 
 namespace {
 
-// The text of one count in the format; false after the message when it
-// does not fit.
-bool Zaehlertext(CNV& c, int schluessel, int anzahl, std::uint32_t format, std::wstring& text) {
-    constexpr int kLaenge = 32;
-    wchar_t stellen[kLaenge + 1];
+constexpr int kZaehlerLaenge = 32;  // characters of one count's text
+
+// The text of one count in the format, into room for kZaehlerLaenge
+// characters and the end; its length, or -1 after the message when it does
+// not fit.
+inline int Zaehlertext(CNV& c, int schluessel, int anzahl, std::uint32_t format, wchar_t* text) {
+    if (anzahl >= 2000000001) {
+        Skriptfehler(c, schluessel, L"COUNT", L"Element-Zähler zu groß");
+        return -1;
+    }
     int laenge = 0;
     const wchar_t* zu_gross = L"Element-Zähler für NUM zur groß";
     switch (format) {
-    case 2: laenge = CNV::Berechne_alpha(anzahl, stellen, kLaenge, false), zu_gross = L"Element-Zähler für ALPHA zur groß"; break;
-    case 3: laenge = CNV::Berechne_alpha(anzahl, stellen, kLaenge, true), zu_gross = L"Element-Zähler für UPALPHA zur groß"; break;
-    case 4: laenge = CNV::Berechne_rom(anzahl, stellen, kLaenge, false), zu_gross = L"Element-Zähler für ROM zur groß"; break;
-    case 5: laenge = CNV::Berechne_rom(anzahl, stellen, kLaenge, true), zu_gross = L"Element-Zähler für UPROM zur groß"; break;
-    default: laenge = Dezimal(anzahl, stellen); break;
+    case 2: laenge = CNV::Berechne_alpha(anzahl, text, kZaehlerLaenge, false), zu_gross = L"Element-Zähler für ALPHA zur groß"; break;
+    case 3: laenge = CNV::Berechne_alpha(anzahl, text, kZaehlerLaenge, true), zu_gross = L"Element-Zähler für UPALPHA zur groß"; break;
+    case 4: laenge = CNV::Berechne_rom(anzahl, text, kZaehlerLaenge, false), zu_gross = L"Element-Zähler für ROM zur groß"; break;
+    case 5: laenge = CNV::Berechne_rom(anzahl, text, kZaehlerLaenge, true), zu_gross = L"Element-Zähler für UPROM zur groß"; break;
+    default: laenge = Dezimal(anzahl, text); break;
     }
-    if (laenge > kLaenge) return Skriptfehler(c, schluessel, L"COUNT", zu_gross) != 0;
-    text.append(stellen, static_cast<std::size_t>(laenge));
-    return true;
+    if (laenge > kZaehlerLaenge) {
+        Skriptfehler(c, schluessel, L"COUNT", zu_gross);
+        return -1;
+    }
+    return laenge;
 }
 
 }  // namespace
@@ -324,29 +331,35 @@ int CNV::Convert_makro_count(int* rule, int item) {
             return Skriptfehler(*this, schluessel, label, L"Starttag des Elementes konnte nicht bestimmt werden");
         name = meta.Tagname(gezaehlt);
     }
-    // The counted element and, for PATH, every element of its name above
-    // it, innermost first. Each step up asks the ancestor memo of COUNT, so
-    // a deep chain is climbed once for the whole document.
-    std::vector<int>& zahlen = zaehlerpfad;
-    zahlen.clear();
-    if (meta.IPR_if_ine_nr(&gezaehlt, name)) {
-        for (;;) {
-            zahlen.push_back(bereich == COUNT_DOC ? meta.IPR_count_doc(gezaehlt) : meta.IPR_count(gezaehlt));
-            int oben = bereich == COUNT_PATH ? meta.Elternteil(gezaehlt) : -1;
-            if (oben < 0 || !meta.IPR_if_ine_nr(&oben, name)) break;
-            gezaehlt = oben;
-        }
-    } else {
-        zahlen.push_back(0);
+    const bool gefunden = meta.IPR_if_ine_nr(&gezaehlt, name);
+    if (gefunden && bereich == COUNT_PATH) return Zaehlerpfad_Schreiben(schluessel, gezaehlt, name, format, trenner);
+    int anzahl = 0;
+    if (gefunden) anzahl = bereich == COUNT_DOC ? meta.IPR_count_doc(gezaehlt) : meta.IPR_count(gezaehlt);
+    wchar_t text[kZaehlerLaenge + 1];
+    if (Zaehlertext(*this, schluessel, anzahl, format, text) < 0) return 0;
+    return AusgabeWrite(static_cast<const wchar_t*>(text));
+}
+
+// The counted element and every element of its name above it, innermost
+// first, then written outermost first. Each step up asks the ancestor memo
+// of COUNT, so a deep chain is climbed once for the whole document.
+int CNV::Zaehlerpfad_Schreiben(int schluessel, int gezaehlt, int name, std::uint32_t format, const wchar_t* trenner) {
+    zaehlerpfad.clear();
+    for (;;) {
+        zaehlerpfad.push_back(meta.IPR_count(gezaehlt));
+        int oben = meta.Elternteil(gezaehlt);
+        if (oben < 0 || !meta.IPR_if_ine_nr(&oben, name)) break;
+        gezaehlt = oben;
     }
-    std::wstring& text = zaehlertext;
-    text.clear();
-    for (auto z = zahlen.rbegin(); z != zahlen.rend(); ++z) {
-        if (*z >= 2000000001) return Skriptfehler(*this, schluessel, label, L"Element-Zähler zu groß");
-        if (z != zahlen.rbegin()) text += trenner;
-        if (!Zaehlertext(*this, schluessel, *z, format, text)) return 0;
+    zaehlertext.clear();
+    wchar_t text[kZaehlerLaenge + 1];
+    for (auto z = zaehlerpfad.rbegin(); z != zaehlerpfad.rend(); ++z) {
+        const int laenge = Zaehlertext(*this, schluessel, *z, format, text);
+        if (laenge < 0) return 0;
+        if (z != zaehlerpfad.rbegin()) zaehlertext += trenner;
+        zaehlertext.append(text, static_cast<std::size_t>(laenge));
     }
-    return AusgabeWrite(text.c_str());
+    return AusgabeWrite(zaehlertext.c_str());
 }
 
 int CNV::Convert_makro_file(int* rule, int item) {

@@ -64,8 +64,8 @@ void CNV::Fehler_Dokument(const wchar_t* label, const wchar_t* vorlage, const wc
 }
 
 int CNV::Markup_Schreiben(const wchar_t* text, const wchar_t* label, const wchar_t* vorlage,
-                          const wchar_t* argument, int item, OUTmaskeItems art) {
-    if (Dokumenttext_Schreiben(text, art)) return 1;
+                          const wchar_t* argument, int item) {
+    if (AusgabeWrite(text)) return 1;
     Fehler_Dokument(label, vorlage, argument, item);
     return 0;
 }
@@ -430,7 +430,7 @@ int CNV::Convert_Attribute_Daten(int rule, int* item, DATAtypeItems model) {
                 break;
             default:
                 if (p.start == nullptr || model == DATA_DROP) break;
-                if (basic->markup_maskieren) {
+                if (maskieren) {
                     ok = Dokumenttext_Schreiben(p.start, OUT_MASKE_ATTRIBUT);
                 } else if (anfuehrung_schuetzen) {
                     // A value copied into double quotes must not end early
@@ -515,8 +515,9 @@ int CNV::Write_etag(int item) {
 
 int CNV::Write_data(int item) {
     const wchar_t* text = Itemname(item);
-    return Markup_Schreiben(text, L"DATA", L"Die Daten '%ls' konnten nicht ausgegeben werden.", text, item,
-                            OUT_MASKE_TEXT);
+    if (Dokumenttext_Schreiben(text, OUT_MASKE_TEXT)) return 1;
+    Fehler_Dokument(L"DATA", L"Die Daten '%ls' konnten nicht ausgegeben werden.", text, item);
+    return 0;
 }
 
 int CNV::Write_gref(int item) {

@@ -320,9 +320,8 @@ int OUT::OUT_Write_Int(unsigned int c) {
 int OUT::OUT_Write_Char(wchar_t c) { return OUT_Write_Int(static_cast<unsigned int>(c)); }
 
 // Encodes straight into the writer's buffer.
-int OUT::OUT_Write_String(const wchar_t* s) {
-    if (s == nullptr || s[0] == 0 || !open || stream == nullptr) return 1;
-    if (fehler_gemeldet_) return 0;
+template <bool mit_maske>
+int OUT::text_schreiben(const wchar_t* s) {
     unsigned char* block = puffer_.get();
     std::size_t n = belegt_;
     // Most output is ASCII, which both byte encodings write as it stands.
@@ -331,25 +330,24 @@ int OUT::OUT_Write_String(const wchar_t* s) {
     // shows in the same call as when the stream did the buffering.
     for (; *s != 0; ++s) {
         if (ascii_gleich) {
-            // A run of ASCII up to the end of the room left.
+            // A run of ASCII up to the end of the room left (and up to the
+            // next character to escape).
             unsigned char* b = block + n;
             unsigned char* const grenze = block + OUT_PUFFERGROESSE;
-            if (maske_ == nullptr) {
-                while (b < grenze && static_cast<unsigned int>(*s) - 1 < 0x7F) *b++ = static_cast<unsigned char>(*s++);
-            } else {
-                // The same run, up to the next character to escape.
-                while (b < grenze && static_cast<unsigned int>(*s) - 1 < 0x7F && maske_[static_cast<unsigned int>(*s)] == 0)
-                    *b++ = static_cast<unsigned char>(*s++);
-            }
+            while (b < grenze && static_cast<unsigned int>(*s) - 1 < 0x7F &&
+                   (!mit_maske || maske_[static_cast<unsigned int>(*s)] == 0))
+                *b++ = static_cast<unsigned char>(*s++);
             n = static_cast<std::size_t>(b - block);
             if (*s == 0) break;
-            // A replacement is ASCII as well: its bytes go in as they are.
-            if (maskiert(static_cast<unsigned int>(*s)) && n + 6 <= OUT_PUFFERGROESSE) {
-                for (const char* t = ersatztext(static_cast<unsigned int>(*s)); *t != 0; ++t)
-                    block[n++] = static_cast<unsigned char>(*t);
-                continue;
+            if constexpr (mit_maske) {
+                // A replacement is ASCII as well: its bytes go in as they are.
+                if (maskiert(static_cast<unsigned int>(*s)) && n + 6 <= OUT_PUFFERGROESSE) {
+                    for (const char* t = ersatztext(static_cast<unsigned int>(*s)); *t != 0; ++t)
+                        block[n++] = static_cast<unsigned char>(*t);
+                    continue;
+                }
             }
-            if (static_cast<unsigned int>(*s) < 0x80 && !maskiert(static_cast<unsigned int>(*s))) {
+            if (static_cast<unsigned int>(*s) < 0x80 && !(mit_maske && maskiert(static_cast<unsigned int>(*s)))) {
                 belegt_ = n;
                 if (!leeren()) return schreibfehler(9302);
                 n = 0;
@@ -358,8 +356,8 @@ int OUT::OUT_Write_String(const wchar_t* s) {
             }
         }
         const unsigned int c = static_cast<unsigned int>(*s);
+        const bool ersetzt = mit_maske && maskiert(c);
         // UTF-8 of the first two planes' letters, without the general encoder.
-        const bool ersetzt = maskiert(c);
         if (!ersetzt && encoding == ENC_UTF8 && c < 0xD800 && n + 3 <= OUT_PUFFERGROESSE) {
             if (c < 0x800) {
                 block[n++] = static_cast<unsigned char>(0xC0 | (c >> 6));
@@ -382,6 +380,13 @@ int OUT::OUT_Write_String(const wchar_t* s) {
     }
     belegt_ = n;
     return 1;
+}
+
+int OUT::OUT_Write_String(const wchar_t* s) {
+    if (s == nullptr || s[0] == 0 || !open || stream == nullptr) return 1;
+    if (fehler_gemeldet_) return 0;
+    // Plain text, most of the output, keeps a loop without the escaping.
+    return maske_ == nullptr ? text_schreiben<false>(s) : text_schreiben<true>(s);
 }
 
 int OUT::OUT_Write_Bytes(const char* s, std::size_t n) {

@@ -86,6 +86,9 @@ private:
     int datei_erstellen();
     bool schreiben(const unsigned char* bytes, std::size_t n);
     bool maskiert(unsigned int c) const { return maske_ != nullptr && c < 0x80 && maske_[c] != 0; }
+    // The body of OUT_Write_String, with or without the escaping.
+    template <bool mit_maske>
+    int text_schreiben(const wchar_t* s);
     bool leeren();
     int schreibfehler(int code);
     bool schliessen();
