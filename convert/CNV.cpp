@@ -22,6 +22,7 @@ int CNV::Interpreter_Initialisierung(IPR* ipr) {
     basic = &ipr->basic;
     dcl = &ipr->dcl;
     globale_ausgabe = ipr->global_output;
+    maskieren = ipr->basic.markup_maskieren;
     tracking = ipr->tracking;
     nur_pruefen = !ipr->Bereit() && !ipr->tracking;
     track_quelle = &ipr->track_quelle;
@@ -53,7 +54,7 @@ int CNV::AusgabeOpen(const wchar_t* name, const wchar_t* global, const wchar_t* 
     if (global != nullptr || ausgabe_in_gebrauch != &ausgabe) return 1;
     if (extension == nullptr || extension[0] == 0) return 1;  // a check: nothing to write
     ausgabe.OUT_Eingabe_schuetzen(quelle.dateiname);
-    if (ausgabe.OUT_Open(name, nullptr, nullptr, extension, encoding, true, kodierung)) return 1;
+    if (ausgabe.OUT_Open(name, nullptr, nullptr, extension, encoding, basic == nullptr || basic->mit_bom, kodierung)) return 1;
     // A conversion without its output would pass as done and write
     // nothing: the file fails. A creation failure has been reported.
     if (ausgabe.ausgabename[0] == 0 && ausgabe.status != 9000)
@@ -97,6 +98,14 @@ int CNV::CheckDecCodesASCII() {
 int CNV::AusgabeWrite(const wchar_t* text) { return ausgabe_in_gebrauch->OUT_Write_String(text); }
 int CNV::AusgabeWrite(wchar_t c) { return ausgabe_in_gebrauch->OUT_Write_Char(c); }
 int CNV::AusgabeWrite(unsigned int code) { return ausgabe_in_gebrauch->OUT_Write_Int(code); }
+
+int CNV::Maskiert_Schreiben(const wchar_t* text, OUTmaskeItems art) {
+    OUT* out = ausgabe_in_gebrauch;
+    out->OUT_Maskierung(art);
+    const int ok = AusgabeWrite(text);
+    out->OUT_Maskierung(OUT_MASKE_KEINE);
+    return ok;
+}
 
 int CNV::AusgabeAbschluss(bool erfolgreich) {
     if (ausgabe_in_gebrauch != &ausgabe) {

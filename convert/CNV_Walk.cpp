@@ -124,7 +124,7 @@ int CNV::Quelle_Convert() {
                 Fehler_Dokument(nullptr, L"Endtag '%ls' außerhalb des Basiselementes gefunden.", it.start, i);
                 return 0;
             case META_DATA:
-                if (!basic->only_defined_data && !AusgabeWrite(it.start)) return 0;
+                if (!basic->only_defined_data && !Dokumenttext_Schreiben(it.start, OUT_MASKE_TEXT)) return 0;
                 break;
             case META_DATA_GREF:
                 Fehler_Dokument(nullptr, L"Entität '%ls' außerhalb des Basiselementes gefunden.", it.start, i);
@@ -466,7 +466,9 @@ int CNV::Convert_Attribute_Daten(int rule, int* item, DATAtypeItems model) {
                 break;
             default:
                 if (p.start == nullptr || model == DATA_DROP) break;
-                if (anfuehrung_schuetzen) {
+                if (maskieren) {
+                    ok = Dokumenttext_Schreiben(p.start, OUT_MASKE_ATTRIBUT);
+                } else if (anfuehrung_schuetzen) {
                     // A value copied into double quotes must not end early
                     // at a double quote it held between single quotes.
                     for (const wchar_t* c = p.start; ok && *c != 0; ++c)
@@ -549,7 +551,9 @@ int CNV::Write_etag(int item) {
 
 int CNV::Write_data(int item) {
     const wchar_t* text = Itemname(item);
-    return Markup_Schreiben(text, L"DATA", L"Die Daten '%ls' konnten nicht ausgegeben werden.", text, item);
+    if (Dokumenttext_Schreiben(text, OUT_MASKE_TEXT)) return 1;
+    Fehler_Dokument(L"DATA", L"Die Daten '%ls' konnten nicht ausgegeben werden.", text, item);
+    return 0;
 }
 
 int CNV::Write_gref(int item) {

@@ -395,7 +395,7 @@ int Lauf(int argc, char const** argv) {
         // files cannot count as written.
         if (Globale_Ausgabe_ist_Skript(*ipr, suche, *z) ||
             ipr->out.OUT_Open(z->eingabe, suche.Startverzeichnis(), z->globalname, nullptr,
-                              ipr->writer_encoding, true, ipr->writer_kodierung) == 0)
+                              ipr->writer_encoding, ipr->basic.mit_bom, ipr->writer_kodierung) == 0)
             z->bilanz.ausgabefehler = z->global_fehlt = true;
         if (z->tracking != 0) Tracking_Globalbeginn(*ipr);
     }

@@ -558,3 +558,12 @@ bool BASIC::IPR_is_Only_Defined_PCDATA_Type() const {
     Setting s = ScanSetting(ITEM_CONVERTDATA);
     return s.first >= 0 && Item(s.first).value == ENTY_ONLYDEFINED;
 }
+
+ESCAPEtypeItems BASIC::Find_WriterEscape(ESCAPEtypeItems fallback) const {
+    return static_cast<ESCAPEtypeItems>(
+        SettingValue(ITEM_WRITERESCAPE, fallback, L"WRITERESCAPE wurde mehrfach definiert."));
+}
+
+bool BASIC::IPR_is_WriterBom() const {
+    return SettingValue(ITEM_WRITERBOM, BOM_YES, L"WRITERBOM wurde mehrfach definiert.") == BOM_YES;
+}

@@ -96,6 +96,8 @@ enum BASICtypeItems : std::uint32_t {
     ITEM_READERENCODING = 0x800A,
     ITEM_WRITERENCODING = 0x800B,
     ITEM_WARNINGS = 0x800D,
+    ITEM_WRITERESCAPE = 0x800E,
+    ITEM_WRITERBOM = 0x800F,
 };
 
 constexpr std::uint32_t ITEM_FLAG_SETTING = 0x8000;
@@ -110,6 +112,9 @@ enum ENTYtypeItems : std::uint32_t { ENTY_ALL = 1, ENTY_ONLYDEFINED = 2 };
 enum MODELtypeItems : std::uint32_t { MODEL_GROUP = 1, MODEL_EMPTY = 2, MODEL_MIXED = 3, MODEL_DATA = 4 };
 enum WARNINGStypeItems : std::uint32_t { WARNINGS_SMART = 1, WARNINGS_ALL = 2 };
 enum NAMECASEtypeItems : std::uint32_t { NAMECASE_NO = 1, NAMECASE_YES = 2 };
+enum COUNTtypeItems : std::uint32_t { COUNT_DOC = 2, COUNT_LEVEL = 3, COUNT_PATH = 5 };
+enum ESCAPEtypeItems : std::uint32_t { ESCAPE_NONE = 1, ESCAPE_MARKUP = 2 };
+enum BOMtypeItems : std::uint32_t { BOM_NO = 1, BOM_YES = 2 };
 
 class BASIC : public SKRIPTFRAGEN {
 public:
@@ -201,6 +206,10 @@ public:
     bool IPR_is_Drop_Undefined_Elements_Type(ELEMtypeItems fallback) const;
     bool IPR_is_Only_Defined_Entities_Type(ENTYtypeItems fallback) const;
     bool IPR_is_Only_Defined_PCDATA_Type() const;
+    // WRITERESCAPE, or the syntax's default when the script does not say.
+    ESCAPEtypeItems Find_WriterEscape(ESCAPEtypeItems fallback) const;
+    // WRITERBOM; YES when the script does not say.
+    bool IPR_is_WriterBom() const;
 
     // Conversion switches, written once by the interpreter set-up. Readers
     // that run per document (the document reader, the conversion) take them
@@ -211,6 +220,8 @@ public:
     bool only_defined_data = false;
     int warning_level = WARNINGS_ALL;
     bool debug = false;
+    bool markup_maskieren = false;  // document text is escaped for markup
+    bool mit_bom = true;            // Unicode outputs begin with a byte-order mark
 
 private:
     struct NameHash {

@@ -324,3 +324,9 @@ unsigned int BASR::file_writer_encoding_type() {
 unsigned int BASR::file_warnings_type() {
     return Aufnehmen([this] { return BAS::file_warnings_type(); }, ITEM_WARNINGS, TEXT | WERT);
 }
+unsigned int BASR::file_writer_escape_type() {
+    return Aufnehmen([this] { return BAS::file_writer_escape_type(); }, ITEM_WRITERESCAPE, TEXT | WERT);
+}
+unsigned int BASR::file_writer_bom_type() {
+    return Aufnehmen([this] { return BAS::file_writer_bom_type(); }, ITEM_WRITERBOM, TEXT | WERT);
+}

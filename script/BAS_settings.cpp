@@ -14,7 +14,7 @@ const wchar_t* const kMissingSeparator = L"Abschluss-Separator (' ',CR,LF) fehlt
 
 }  // namespace
 
-// Settings come in any order and may repeat; a turn tries all twelve and the
+// Settings come in any order and may repeat; a turn tries all fourteen and the
 // block ends with the first turn in which none is read.
 unsigned int BAS::settings() {
     unsigned int read = 0;
@@ -35,6 +35,10 @@ unsigned int BAS::settings() {
                            L"Angabe der Kodierung fehlt.") ||
                    setting(L"WRITERCHARACTERS", &BAS::file_writer_characters_type,
                            L"Angabe von CHARACTERS (Zeichenkette) fehlt.") ||
+                   setting(L"WRITERESCAPE", &BAS::file_writer_escape_type,
+                           L"Angabe von WRITERESCAPE (NONE oder MARKUP) fehlt.") ||
+                   setting(L"WRITERBOM", &BAS::file_writer_bom_type,
+                           L"Angabe von WRITERBOM (YES oder NO) fehlt.") ||
                    setting(L"SYSTEM", &BAS::file_system_name,
                            L"System-Identifikator Zeichenkette) fehlt.") ||
                    setting(L"PUBLIC", &BAS::file_public_id,
@@ -100,6 +104,16 @@ unsigned int BAS::file_pcdata_type() {
 unsigned int BAS::file_warnings_type() {
     static const Word words[] = {{L"ALL", 2}, {L"SMART", 1}};
     return word_or_default(words, 2, 2);
+}
+
+unsigned int BAS::file_writer_escape_type() {
+    static const Word words[] = {{L"NONE", 1}, {L"MARKUP", 2}};
+    return word_of(words, 2);
+}
+
+unsigned int BAS::file_writer_bom_type() {
+    static const Word words[] = {{L"YES", 2}, {L"NO", 1}};
+    return word_of(words, 2);
 }
 
 unsigned int BAS::file_reader_encoding_type() { return encoding_name(L"READERENCODING"); }

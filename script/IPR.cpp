@@ -37,6 +37,18 @@ ENCODINGtypeItems Bom_der_Datei(const wchar_t* pfad) {
     return ENC_NONE;
 }
 
+// WRITERESCAPE when the script does not name it: the syntax decides, so
+// that a syntax whose results are commonly markup again can escape by
+// default.
+ESCAPEtypeItems Vorgabe_Maskierung(SYNTAXtypeItems syntax) {
+    switch (syntax) {
+        case SYNTAX_SGML:
+        case SYNTAX_XML:
+        case SYNTAX_HTML:
+        default: return ESCAPE_NONE;
+    }
+}
+
 void Nicht_aktiviert() { Konsole_Text(L"FEHLER: (Interpreter) Skript konnte nicht aktiviert werden.\n"); }
 
 }  // namespace
@@ -74,6 +86,9 @@ bool IPR::Skript_Init(const wchar_t* name, bool debug_flag, bool web, bool verbo
     basic.drop_undefined_elements = basic.IPR_is_Drop_Undefined_Elements_Type(ELEM_ONLYDEFINED);
     basic.only_defined_entities = basic.IPR_is_Only_Defined_Entities_Type(ENTY_ONLYDEFINED);
     basic.only_defined_data = basic.IPR_is_Only_Defined_PCDATA_Type();
+    const SYNTAXtypeItems syntax = xml ? SYNTAX_XML : html ? SYNTAX_HTML : SYNTAX_SGML;
+    basic.markup_maskieren = basic.Find_WriterEscape(Vorgabe_Maskierung(syntax)) == ESCAPE_MARKUP;
+    basic.mit_bom = basic.IPR_is_WriterBom();
 
     if (!Ausdruecke_pruefen()) {
         Nicht_aktiviert();

@@ -279,26 +279,72 @@ std::size_t kodieren(unsigned char* b, unsigned int c, ENCODINGtypeItems encodin
     }
 }
 
+// The characters that an escaping replaces, by code: 1 in character data
+// and attribute values, 2 in attribute values only.
+struct Masken {
+    unsigned char text[128] = {};
+    unsigned char attribut[128] = {};
+    constexpr Masken() {
+        for (unsigned char c : {'&', '<', '>'}) text[c] = attribut[c] = 1;
+        attribut[static_cast<unsigned char>('"')] = attribut[static_cast<unsigned char>('\'')] = 2;
+    }
+};
+constexpr Masken MASKEN;
+
+const char* ersatztext(unsigned int c) {
+    switch (c) {
+        case '&': return "&amp;";
+        case '<': return "&lt;";
+        case '>': return "&gt;";
+        case '"': return "&quot;";
+        default: return "&#39;";
+    }
+}
+
+// The replacement of an escaped character in the units of the encoding.
+std::size_t ersatz(unsigned char* b, unsigned int c, ENCODINGtypeItems encoding) {
+    std::size_t n = 0;
+    for (const char* t = ersatztext(c); *t != 0; ++t) n += kodieren(b + n, static_cast<unsigned char>(*t), encoding);
+    return n;
+}
+
 }  // namespace
+
+void OUT::OUT_Maskierung(OUTmaskeItems art) {
+    maske_art_ = art;
+    maske_ = art == OUT_MASKE_TEXT ? MASKEN.text : art == OUT_MASKE_ATTRIBUT ? MASKEN.attribut : nullptr;
+}
+
+void OUT::OUT_Maskiert(const wchar_t* text, OUTmaskeItems art, std::wstring& ziel) {
+    if (text == nullptr) return;
+    const unsigned char* maske = art == OUT_MASKE_TEXT ? MASKEN.text : art == OUT_MASKE_ATTRIBUT ? MASKEN.attribut : nullptr;
+    for (; *text != 0; ++text) {
+        const unsigned int c = static_cast<unsigned int>(*text);
+        if (maske == nullptr || c >= 0x80 || maske[c] == 0) {
+            ziel.push_back(*text);
+            continue;
+        }
+        for (const char* t = ersatztext(c); *t != 0; ++t) ziel.push_back(static_cast<wchar_t>(*t));
+    }
+}
 
 int OUT::OUT_Write_Int(unsigned int c) {
     if (!open || stream == nullptr) return 1;
     if (fehler_gemeldet_) return 0;
     if (fremd_) {
-        const wchar_t zeichen = static_cast<wchar_t>(c);
-        return fremd_schreiben(&zeichen, 1, 9303);
+        const wchar_t zeichen[2] = {static_cast<wchar_t>(c), 0};
+        return fremd_text(zeichen, 9303);
     }
     unsigned char b[MAX_BYTES];
-    return schreiben(b, kodieren(b, c, encoding)) ? 1 : schreibfehler(9303);
+    const std::size_t k = maskiert(c) ? ersatz(b, c, encoding) : kodieren(b, c, encoding);
+    return schreiben(b, k) ? 1 : schreibfehler(9303);
 }
 
 int OUT::OUT_Write_Char(wchar_t c) { return OUT_Write_Int(static_cast<unsigned int>(c)); }
 
 // Encodes straight into the writer's buffer.
-int OUT::OUT_Write_String(const wchar_t* s) {
-    if (s == nullptr || s[0] == 0 || !open || stream == nullptr) return 1;
-    if (fehler_gemeldet_) return 0;
-    if (fremd_) return fremd_schreiben(s, std::wcslen(s), 9302);
+template <bool mit_maske>
+int OUT::text_schreiben(const wchar_t* s) {
     unsigned char* block = puffer_.get();
     std::size_t n = belegt_;
     // Most output is ASCII, which both byte encodings write as it stands.
@@ -307,13 +353,24 @@ int OUT::OUT_Write_String(const wchar_t* s) {
     // shows in the same call as when the stream did the buffering.
     for (; *s != 0; ++s) {
         if (ascii_gleich) {
-            // A run of ASCII up to the end of the room left.
+            // A run of ASCII up to the end of the room left (and up to the
+            // next character to escape).
             unsigned char* b = block + n;
             unsigned char* const grenze = block + OUT_PUFFERGROESSE;
-            while (b < grenze && static_cast<unsigned int>(*s) - 1 < 0x7F) *b++ = static_cast<unsigned char>(*s++);
+            while (b < grenze && static_cast<unsigned int>(*s) - 1 < 0x7F &&
+                   (!mit_maske || maske_[static_cast<unsigned int>(*s)] == 0))
+                *b++ = static_cast<unsigned char>(*s++);
             n = static_cast<std::size_t>(b - block);
             if (*s == 0) break;
-            if (static_cast<unsigned int>(*s) < 0x80) {
+            if constexpr (mit_maske) {
+                // A replacement is ASCII as well: its bytes go in as they are.
+                if (maskiert(static_cast<unsigned int>(*s)) && n + 6 <= OUT_PUFFERGROESSE) {
+                    for (const char* t = ersatztext(static_cast<unsigned int>(*s)); *t != 0; ++t)
+                        block[n++] = static_cast<unsigned char>(*t);
+                    continue;
+                }
+            }
+            if (static_cast<unsigned int>(*s) < 0x80 && !(mit_maske && maskiert(static_cast<unsigned int>(*s)))) {
                 belegt_ = n;
                 if (!leeren()) return schreibfehler(9302);
                 n = 0;
@@ -322,8 +379,9 @@ int OUT::OUT_Write_String(const wchar_t* s) {
             }
         }
         const unsigned int c = static_cast<unsigned int>(*s);
+        const bool ersetzt = mit_maske && maskiert(c);
         // UTF-8 of the first two planes' letters, without the general encoder.
-        if (encoding == ENC_UTF8 && c < 0xD800 && n + 3 <= OUT_PUFFERGROESSE) {
+        if (!ersetzt && encoding == ENC_UTF8 && c < 0xD800 && n + 3 <= OUT_PUFFERGROESSE) {
             if (c < 0x800) {
                 block[n++] = static_cast<unsigned char>(0xC0 | (c >> 6));
             } else {
@@ -334,7 +392,7 @@ int OUT::OUT_Write_String(const wchar_t* s) {
             continue;
         }
         unsigned char zeichen[MAX_BYTES];
-        const std::size_t k = kodieren(zeichen, c, encoding);
+        const std::size_t k = ersetzt ? ersatz(zeichen, c, encoding) : kodieren(zeichen, c, encoding);
         if (k > OUT_PUFFERGROESSE - n) {
             belegt_ = n;
             if (!leeren()) return schreibfehler(9302);
@@ -345,6 +403,22 @@ int OUT::OUT_Write_String(const wchar_t* s) {
     }
     belegt_ = n;
     return 1;
+}
+
+int OUT::OUT_Write_String(const wchar_t* s) {
+    if (s == nullptr || s[0] == 0 || !open || stream == nullptr) return 1;
+    if (fehler_gemeldet_) return 0;
+    if (fremd_) return fremd_text(s, 9302);
+    // Plain text, most of the output, keeps a loop without the escaping.
+    return maske_ == nullptr ? text_schreiben<false>(s) : text_schreiben<true>(s);
+}
+
+// Text for an encoding of iconv's, escaped first when the mode asks for it.
+int OUT::fremd_text(const wchar_t* s, int code) {
+    if (maske_ == nullptr) return fremd_schreiben(s, std::wcslen(s), code);
+    std::wstring maskiert;
+    OUT_Maskiert(s, maske_art_, maskiert);
+    return fremd_schreiben(maskiert.data(), maskiert.size(), code);
 }
 
 int OUT::OUT_Write_Bytes(const char* s, std::size_t n) {
