@@ -53,11 +53,7 @@ bool OUT::name_zu_lang(const wchar_t* name, const wchar_t* meldung, const wchar_
 
 int OUT::OUT_Open(const wchar_t* name, const wchar_t* directory, const wchar_t* global, const wchar_t* extension,
                   ENCODINGtypeItems enc, bool mark) {
-    OUT_Close();
-    open = false;
-    zielzaehler = 0;
-    ausgabename[0] = 0;
-    fehler_gemeldet_ = false;
+    zuruecksetzen(L"");
 
     bool gebaut;
     if (global == nullptr || global[0] == 0) {
@@ -80,7 +76,30 @@ int OUT::OUT_Open(const wchar_t* name, const wchar_t* directory, const wchar_t* 
     if (!gebaut || ausgabename[0] == 0) return 0;
 
     status = 10000;
-    if (!datei_erstellen()) {
+    return beginnen(datei_erstellen() != 0, enc, mark);
+}
+
+int OUT::OUT_Open_Standardausgabe(ENCODINGtypeItems enc, bool mark) {
+    zuruecksetzen(L"-");
+    // A copy of the descriptor: closing the writer leaves standard output be.
+    const int fd = dup(STDOUT_FILENO);
+    stream = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+    if (stream == nullptr && fd >= 0) close(fd);
+    return beginnen(stream != nullptr, enc, mark);
+}
+
+void OUT::zuruecksetzen(const wchar_t* name) {
+    OUT_Close();
+    open = false;
+    zielzaehler = 0;
+    std::wcscpy(ausgabename, name);
+    fehler_gemeldet_ = false;
+}
+
+// Buffer, encoding and byte-order mark of a stream just opened; 0 with the
+// message when it could not be opened.
+int OUT::beginnen(bool erstellt, ENCODINGtypeItems enc, bool mark) {
+    if (!erstellt) {
         status = 9100;
         Konsole_Print(L"FEHLER: (Ausgabe): Datei konnte nicht erstellt werden (%ls).\n", ausgabename);
         return 0;
@@ -149,7 +168,11 @@ bool OUT::schreiben(const unsigned char* bytes, std::size_t n) {
 }
 
 int OUT::schreibfehler(int code) {
-    if (!fehler_gemeldet_) Konsole_Text(L"FEHLER: (Ausgabe) Schreibfehler.\n");
+    // A reader that has gone (the end of a pipeline) is no full disk.
+    if (!fehler_gemeldet_ && errno == EPIPE)
+        Konsole_Text(L"FEHLER: (Ausgabe) Schreibfehler: Der Empfänger hat die Pipe der Ausgabe geschlossen.\n");
+    else if (!fehler_gemeldet_)
+        Konsole_Text(L"FEHLER: (Ausgabe) Schreibfehler.\n");
     fehler_gemeldet_ = true;
     status = code;
     return 0;

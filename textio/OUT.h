@@ -33,6 +33,9 @@ public:
     // asked. 1 on success.
     int OUT_Open(const wchar_t* name, const wchar_t* directory, const wchar_t* global, const wchar_t* extension,
                  ENCODINGtypeItems encoding, bool mark);
+    // Opens standard output as the output, named "-" (the console must then
+    // go elsewhere). Closing it closes a copy of the descriptor only.
+    int OUT_Open_Standardausgabe(ENCODINGtypeItems encoding, bool mark);
     // Closes the file if open; the open flag stays set. Always 1; a failing
     // flush or close is reported and kept (OUT_Schreibfehler).
     int OUT_Close();
@@ -72,6 +75,8 @@ public:
 private:
     bool name_zu_lang(const wchar_t* name, const wchar_t* meldung, const wchar_t* zusatz);
     int datei_erstellen();
+    void zuruecksetzen(const wchar_t* name);
+    int beginnen(bool erstellt, ENCODINGtypeItems encoding, bool mark);
     bool schreiben(const unsigned char* bytes, std::size_t n);
     int schreibfehler(int code);
     bool schliessen();
