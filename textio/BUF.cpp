@@ -232,12 +232,12 @@ int BUF::Init(const wchar_t* name, bool bytes) {
     } else {
         std::memcpy(dateiname_mb, mb.c_str(), mb.size() + 1);
         datei = std::fopen(dateiname_mb, "rb");
-        struct stat info;
-        if (datei != nullptr && fstat(fileno(datei), &info) == 0 && S_ISDIR(info.st_mode)) {
-            std::fclose(datei);
-            datei = nullptr;
-            errno = EISDIR;
-        }
+    }
+    struct stat info;
+    if (datei != nullptr && fstat(fileno(datei), &info) == 0 && S_ISDIR(info.st_mode)) {
+        if (!standardeingabe) std::fclose(datei);
+        datei = nullptr;
+        errno = EISDIR;
     }
     if (datei == nullptr) {
         melden(11000 + errno, L"Die Datei '%ls' konnte nicht geöffnet werden");
