@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cwchar>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -257,17 +258,35 @@ int Ausgabe_Einordnen(Lauf_Zustand& z) {
     return WEITER;
 }
 
+using Teilpruefung = std::function<bool(const std::wstring&)>;
+
+// Whether a file of the whole list belongs to this run's part of it.
+Teilpruefung Teil_von(const VERZLINUX& suche, const Lauf_Zustand& z) {
+    if (z.teilung.n == 1) return [](const std::wstring&) { return true; };
+    return [basis = suche.Basisverzeichnis(), teilung = z.teilung](const std::wstring& pfad) {
+        return Teilung_Teil(Teilung_Relativ(pfad, basis), teilung.n) == teilung.k;
+    };
+}
+
 // A per-file output replaces its own input safely, but it must not take the
 // place of another input of the run, of the script, or of the output of an
 // earlier file of the list. Which outputs are refused is decided once for the
 // whole list, in its order, so that a file's fate never depends on which
 // files the run has already done (or, under -shard, on which run does them).
-void Ausgaben_Zuteilen(VERZLINUX& suche, Lauf_Zustand& z) {
-    std::unordered_set<std::wstring> vergeben;
+// Only files whose output name another file shares can take a name from each
+// other; of the rest, only the files of this part need looking at, so that a
+// part asks the file system about its own files only.
+void Ausgaben_Zuteilen(VERZLINUX& suche, Lauf_Zustand& z, const Teilpruefung& im_teil) {
+    const std::hash<std::wstring> streuwert;
+    std::unordered_map<std::size_t, std::int64_t> anzahl;  // files by the hash of their output name
     wchar_t datei[DATEINAME_MAX];
+    std::wstring ausgabe;
+    for (std::int64_t i = 1; i <= suche.Anzahl(); ++i)
+        if (suche.RegisterRead(i, datei) && MakeLokalName(ausgabe, datei, z.erweiterung)) ++anzahl[streuwert(ausgabe)];
+    std::unordered_set<std::wstring> vergeben;
     for (std::int64_t i = 1; i <= suche.Anzahl(); ++i) {
-        std::wstring ausgabe;
         if (!suche.RegisterRead(i, datei) || !MakeLokalName(ausgabe, datei, z.erweiterung)) continue;
+        if (anzahl[streuwert(ausgabe)] == 1 && !im_teil(datei)) continue;
         Trackingschutz eigene;
         eigene.Aufnehmen(datei);
         if (!eigene.Geschuetzt(ausgabe.c_str())) {
@@ -458,11 +477,8 @@ void Globale_Ausgabe_Oeffnen(IPR& ipr, VERZLINUX& suche, Lauf_Zustand& z) {
 
 // Under -shard=K/N keeps the files of part K (after everything that depends
 // on the whole list is built), and notes the doubles of a list among them.
-void Teil_Waehlen(VERZLINUX& suche, const Lauf_Zustand& z, const std::vector<Listendoppel>& doppelte) {
-    const std::wstring basis = suche.Basisverzeichnis();
-    auto im_teil = [&](const std::wstring& pfad) {
-        return z.teilung.n == 1 || Teilung_Teil(Teilung_Relativ(pfad, basis), z.teilung.n) == z.teilung.k;
-    };
+void Teil_Waehlen(VERZLINUX& suche, const Lauf_Zustand& z, const std::vector<Listendoppel>& doppelte,
+                  const Teilpruefung& im_teil) {
     if (z.teilung.n > 1) suche.RegisterBehalten(im_teil);
     if (z.quiet) return;
     for (const Listendoppel& doppel : doppelte)
@@ -564,11 +580,12 @@ int Lauf(int argc, char const** argv) {
 
     if (z->global) Globale_Ausgabe_Oeffnen(*ipr, *suche, *z);
     if (z->tracking != 0) Trackingschutz_Aufbauen(z->schutz, *suche, z->erweiterung, *ipr);
+    const Teilpruefung im_teil = Teil_von(*suche, *z);
     if (z->erweiterung != nullptr) {
         Ausgabeschutz_Aufbauen(z->eingaben, *suche, *ipr);
-        Ausgaben_Zuteilen(*suche, *z);
+        Ausgaben_Zuteilen(*suche, *z, im_teil);
     }
-    Teil_Waehlen(*suche, *z, doppelte);
+    Teil_Waehlen(*suche, *z, doppelte, im_teil);
     Dateien_Bearbeiten(*ipr, *suche, *z);
 
     // One report for all files of a global output, named after it.
