@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cwchar>
+#include <functional>
 #include <string_view>
 #include <unordered_set>
 
@@ -58,7 +59,12 @@ bool Dateiliste_Lesen(const wchar_t* quelle, std::vector<std::wstring>& dateien,
         Konsole_Print(L"FEHLER: (Eingabe) Die Dateiliste '%ls' konnte nicht gelesen werden.\n", quelle);
         return false;
     }
-    std::unordered_set<std::wstring> gesehen;
+    // The paths taken so far, by their place in the list: a million names
+    // need not be held twice.
+    const std::hash<std::wstring> streuwert;
+    auto wert = [&](std::size_t i) { return streuwert(dateien[i]); };
+    auto gleich = [&](std::size_t a, std::size_t b) { return dateien[a] == dateien[b]; };
+    std::unordered_set<std::size_t, decltype(wert), decltype(gleich)> gesehen(64, wert, gleich);
     std::size_t anfang = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
     for (long long nummer = 1; anfang < bytes.size(); ++nummer) {
         std::size_t ende = bytes.find('\n', anfang);
@@ -80,10 +86,11 @@ bool Dateiliste_Lesen(const wchar_t* quelle, std::vector<std::wstring>& dateien,
                           nummer, quelle, DATEINAME_MAX - 1);
             return false;
         }
-        if (gesehen.insert(pfad).second)
-            dateien.push_back(std::move(pfad));
-        else
-            doppelte.push_back(Listendoppel{std::move(pfad), nummer});
+        dateien.push_back(std::move(pfad));
+        if (!gesehen.insert(dateien.size() - 1).second) {
+            doppelte.push_back(Listendoppel{std::move(dateien.back()), nummer});
+            dateien.pop_back();
+        }
     }
     return true;
 }
