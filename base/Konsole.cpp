@@ -14,7 +14,9 @@ namespace {
 // is pushed at once so that progress lines appear while a run goes on.
 struct KonsolePuffer {
     std::string bytes;
+    std::FILE* strom = stdout;
     bool terminal = isatty(STDOUT_FILENO) != 0;
+    bool halten = false;
     std::string* umleitung = nullptr;
     std::mutex lock;
     bool zeilenanfang = true;
@@ -38,13 +40,14 @@ void flush_locked(KonsolePuffer& p) {
         p.bytes.clear();
         return;
     }
+    if (p.halten) return;
     std::size_t done = 0;
     while (done < p.bytes.size()) {
-        std::size_t n = std::fwrite(p.bytes.data() + done, 1, p.bytes.size() - done, stdout);
+        std::size_t n = std::fwrite(p.bytes.data() + done, 1, p.bytes.size() - done, p.strom);
         if (n == 0) break;  // nowhere left to report a broken console
         done += n;
     }
-    std::fflush(stdout);
+    std::fflush(p.strom);
     p.bytes.clear();
 }
 
@@ -139,8 +142,24 @@ void Konsole_Umleiten(std::string* ziel) {
     p.umleitung = ziel;
 }
 
+void Konsole_Halten() {
+    KonsolePuffer& p = puffer();
+    std::lock_guard<std::mutex> guard(p.lock);
+    p.halten = true;
+}
+
+void Konsole_Strom(bool standardfehler) {
+    KonsolePuffer& p = puffer();
+    std::lock_guard<std::mutex> guard(p.lock);
+    p.strom = standardfehler ? stderr : stdout;
+    p.terminal = isatty(standardfehler ? STDERR_FILENO : STDOUT_FILENO) != 0;
+    p.halten = false;
+    flush_locked(p);
+}
+
 void Konsole_Flush() {
     KonsolePuffer& p = puffer();
     std::lock_guard<std::mutex> guard(p.lock);
+    p.halten = false;
     flush_locked(p);
 }

@@ -37,6 +37,9 @@ public:
     int Init(const wchar_t* name, bool bytes);
     // The reading step of Init: 0 on success, else the error code.
     int DateiEinlesen(bool bytes);
+    // From now on Init with exactly this name reads standard input instead
+    // of a file (once: a second read finds it empty). Null ends it.
+    static void Standardeingabe(const wchar_t* name);
     // True when the file was read and decoded and a text exists.
     bool OK() const;
     // Both give what detection found (ENC_NONE for forced single bytes).
@@ -96,6 +99,8 @@ public:
 
 private:
     void melden(int code, const wchar_t* vorlage);
+    int strom_einlesen();
+    int rohtext_dekodieren(bool bytes);
     int einzelbytes_dekodieren();
     void rest_freigeben();
     // Decodes the raw bytes in the named encoding through iconv; refuses a

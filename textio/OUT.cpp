@@ -55,11 +55,7 @@ bool OUT::name_zu_lang(const wchar_t* name, const wchar_t* meldung, const wchar_
 
 int OUT::OUT_Open(const wchar_t* name, const wchar_t* directory, const wchar_t* global, const wchar_t* extension,
                   ENCODINGtypeItems enc, bool mark, const std::string& kodierung) {
-    OUT_Close();
-    open = false;
-    zielzaehler = 0;
-    ausgabename[0] = 0;
-    fehler_gemeldet_ = false;
+    zuruecksetzen(L"");
 
     bool gebaut;
     if (global == nullptr || global[0] == 0) {
@@ -81,18 +77,46 @@ int OUT::OUT_Open(const wchar_t* name, const wchar_t* directory, const wchar_t* 
     }
     if (!gebaut || ausgabename[0] == 0) return 0;
 
-    fremd_.reset();
-    if (enc == ENC_NAMED) {
-        fremd_ = std::make_unique<FREMDKODIERUNG>(kodierung);
-        if (!fremd_->Schreibbar()) {
-            const std::wstring name(kodierung.begin(), kodierung.end());
-            Konsole_Print(L"FEHLER: Die Kodierung '%ls' wird nicht unterstützt.\n", name.c_str());
-            fremd_.reset();
-            return 0;
-        }
-    }
+    if (!fremd_einrichten(enc, kodierung)) return 0;
     status = 10000;
-    if (!datei_erstellen()) {
+    return beginnen(datei_erstellen() != 0, enc, mark);
+}
+
+// The converter of an encoding of iconv's; false (reported) when iconv
+// cannot write it.
+bool OUT::fremd_einrichten(ENCODINGtypeItems enc, const std::string& kodierung) {
+    fremd_.reset();
+    if (enc != ENC_NAMED) return true;
+    fremd_ = std::make_unique<FREMDKODIERUNG>(kodierung);
+    if (fremd_->Schreibbar()) return true;
+    const std::wstring name(kodierung.begin(), kodierung.end());
+    Konsole_Print(L"FEHLER: Die Kodierung '%ls' wird nicht unterstützt.\n", name.c_str());
+    fremd_.reset();
+    return false;
+}
+
+int OUT::OUT_Open_Standardausgabe(ENCODINGtypeItems enc, bool mark, const std::string& kodierung) {
+    zuruecksetzen(L"-");
+    if (!fremd_einrichten(enc, kodierung)) return 0;
+    // A copy of the descriptor: closing the writer leaves standard output be.
+    const int fd = dup(STDOUT_FILENO);
+    stream = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+    if (stream == nullptr && fd >= 0) close(fd);
+    return beginnen(stream != nullptr, enc, mark);
+}
+
+void OUT::zuruecksetzen(const wchar_t* name) {
+    OUT_Close();
+    open = false;
+    zielzaehler = 0;
+    std::wcscpy(ausgabename, name);
+    fehler_gemeldet_ = false;
+}
+
+// Buffer, encoding and byte-order mark of a stream just opened; 0 with the
+// message when it could not be opened.
+int OUT::beginnen(bool erstellt, ENCODINGtypeItems enc, bool mark) {
+    if (!erstellt) {
         status = 9100;
         nicht_erstellt(errno);
         return 0;
@@ -179,7 +203,11 @@ bool OUT::schreiben(const unsigned char* bytes, std::size_t n) {
 }
 
 int OUT::schreibfehler(int code) {
-    if (!fehler_gemeldet_) Konsole_Text(L"FEHLER: (Ausgabe) Schreibfehler.\n");
+    // A reader that has gone (the end of a pipeline) is no full disk.
+    if (!fehler_gemeldet_ && errno == EPIPE)
+        Konsole_Text(L"FEHLER: (Ausgabe) Schreibfehler: Der Empfänger hat die Pipe der Ausgabe geschlossen.\n");
+    else if (!fehler_gemeldet_)
+        Konsole_Text(L"FEHLER: (Ausgabe) Schreibfehler.\n");
     fehler_gemeldet_ = true;
     status = code;
     return 0;

@@ -40,6 +40,10 @@ public:
     // asked. `kodierung` names the encoding of ENC_NAMED. 1 on success.
     int OUT_Open(const wchar_t* name, const wchar_t* directory, const wchar_t* global, const wchar_t* extension,
                  ENCODINGtypeItems encoding, bool mark, const std::string& kodierung = std::string());
+    // Opens standard output as the output, named "-" (the console must then
+    // go elsewhere). Closing it closes a copy of the descriptor only.
+    int OUT_Open_Standardausgabe(ENCODINGtypeItems encoding, bool mark,
+                                 const std::string& kodierung = std::string());
     // Closes the file if open; the open flag stays set. Always 1; a failing
     // flush or close is reported and kept (OUT_Schreibfehler).
     int OUT_Close();
@@ -88,6 +92,9 @@ private:
     int datei_erstellen();
     // The creation failed for the reason `grund` (errno): says so.
     void nicht_erstellt(int grund);
+    void zuruecksetzen(const wchar_t* name);
+    int beginnen(bool erstellt, ENCODINGtypeItems encoding, bool mark);
+    bool fremd_einrichten(ENCODINGtypeItems encoding, const std::string& kodierung);
     bool schreiben(const unsigned char* bytes, std::size_t n);
     bool maskiert(unsigned int c) const { return maske_ != nullptr && c < 0x80 && maske_[c] != 0; }
     // The body of OUT_Write_String, with or without the escaping.
