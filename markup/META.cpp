@@ -12,9 +12,9 @@
 #endif
 
 // The records are plain data held in one block. A large store is mapped
-// from the system with huge pages where the kernel offers them: a 100 MB
-// document has 8 million records, and faulting them in 4 KB pages costs
-// more than recording them. Growing it moves pages instead of copying.
+// from the system, and growing it moves pages instead of copying. Not in
+// huge pages (see the text buffer in textio/BUF.cpp): their cost on a
+// virtual machine varies too much from run to run.
 namespace {
 constexpr std::size_t GROSS = std::size_t{4} << 20;
 constexpr std::size_t SEITE = std::size_t{2} << 20;
@@ -51,9 +51,6 @@ bool META::wachsen(int neue_grenze) {
                 std::memcpy(neu, items, static_cast<std::size_t>(anzahl) * sizeof(metaitem));
         }
         if (neu == MAP_FAILED) return false;
-#if defined(MADV_HUGEPAGE)
-        madvise(neu, bytes, MADV_HUGEPAGE);
-#endif
         if (abgebildet == 0) std::free(items);
         items = static_cast<metaitem*>(neu);
         abgebildet = bytes;
