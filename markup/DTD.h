@@ -215,11 +215,17 @@ public:
     void Vorgaben(int element_name, const int* gegeben, int anzahl, std::vector<int>& out) const;
     // The #REQUIRED attributes the tag leaves out.
     void Pflicht_fehlt(int element_name, const int* gegeben, int anzahl, std::vector<int>& out) const;
-    // Attribute value normalisation in place: line ends, tabs and line
-    // feeds become blanks ("\r\n" one blank); for every type but CDATA runs
-    // of blanks then shrink to one and leading and trailing blanks go.
-    // References must have been replaced already. The new length.
+    // Attribute value normalisation in place, for text without references:
+    // line ends, tabs and line feeds become blanks ("\r\n" one blank); for
+    // every type but CDATA the blanks then shrink (Zusammenziehen). A value
+    // with references is normalised piece by piece: its text pieces with
+    // cdata = true, the characters of character references as they are,
+    // then the whole by Zusammenziehen (Attributwert_expandieren does the
+    // first two steps). The new length.
     static std::size_t Normalisieren(wchar_t* text, std::size_t laenge, bool cdata);
+    // Runs of blanks shrink to one, leading and trailing blanks go; only
+    // U+0020 counts, so characters from references stay.
+    static std::size_t Zusammenziehen(wchar_t* text, std::size_t laenge);
     // Checks a normalised value against the attribute's type (token syntax,
     // enumeration and notation membership, unparsed entity names, #FIXED).
     enum Wertbefund : std::uint8_t {

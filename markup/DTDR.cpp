@@ -193,11 +193,10 @@ void DTDR::Referenz(const wchar_t* stelle, bool in_deklaration) {
         Fehler(DTDLABEL, L"Referenzende (;) erwartet.", Stelle());
         return;
     }
-    if (in_deklaration && intern) {
+    // Reported, and still replaced, so that the declaration reads on.
+    if (in_deklaration && intern)
         Fehler(DTDLABEL, L"Parameter-Entity-Referenzen sind im internen Subset nur zwischen Deklarationen erlaubt.",
                stelle);
-        return;
-    }
     const int e = dtd_->Entitaet_von(dtd_->Entitaetsname(name_), true);
     if (e < 0) {
         const std::wstring_view n = name_;
@@ -250,9 +249,8 @@ bool DTDR::Extern_laden(int entitaet, std::wstring_view pub, std::wstring_view s
     if (geladen_.size() < static_cast<std::size_t>(dtd_->Entitaetszahl())) geladen_.resize(static_cast<std::size_t>(dtd_->Entitaetszahl()), nullptr);
     BUF* buf = entitaet >= 0 ? geladen_[static_cast<std::size_t>(entitaet)] : nullptr;
     if (buf == nullptr) {
-        BUF* meldung = nullptr;
-        for (BUF* b : puffer_)
-            if (b->text != nullptr && stelle >= b->text && stelle <= b->text + b->length) meldung = b;
+        BUF* meldung = Puffer_von(stelle);
+        if (meldung == nullptr && !puffer_.empty()) meldung = puffer_.front();
         std::wstring pfad;
         bool kaputt = false;
         std::unique_ptr<BUF> neu;

@@ -399,7 +399,7 @@ void DTDR::Vorgabe_setzen(int attribut, std::wstring_view roh, const wchar_t* st
     }
     if (attribut < 0) return;
     DTD::Attribut& a = dtd_->Attribut_bearbeiten(attribut);
-    wert.resize(DTD::Normalisieren(wert.data(), wert.size(), a.typ == DTD::T_CDATA));
+    if (a.typ != DTD::T_CDATA) wert.resize(DTD::Zusammenziehen(wert.data(), wert.size()));
     a.wert = dtd_->Ablegen(std::move(wert));
     const DTD::Wertbefund b = dtd_->Wert_pruefen(attribut, a.wert);
     if (b != DTD::W_GUT && b != DTD::W_KEINE_ENTITAET)

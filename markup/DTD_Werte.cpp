@@ -65,10 +65,19 @@ std::size_t DTD::Normalisieren(wchar_t* text, std::size_t laenge, bool cdata) {
         wchar_t c = text[i];
         if (c == L'\r' && i + 1 < laenge && text[i + 1] == L'\n') ++i;
         if (c == L'\r' || c == L'\n' || c == L'\t') c = L' ';
-        if (!cdata && c == L' ' && (n == 0 || text[n - 1] == L' ')) continue;
         text[n++] = c;
     }
-    if (!cdata && n > 0 && text[n - 1] == L' ') --n;
+    return cdata ? n : Zusammenziehen(text, n);
+}
+
+std::size_t DTD::Zusammenziehen(wchar_t* text, std::size_t laenge) {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < laenge; ++i) {
+        const wchar_t c = text[i];
+        if (c == L' ' && (n == 0 || text[n - 1] == L' ')) continue;
+        text[n++] = c;
+    }
+    if (n > 0 && text[n - 1] == L' ') --n;
     return n;
 }
 
@@ -294,6 +303,8 @@ int DTD::Entitaetstext(int entitaet, std::wstring_view& text, BUF* buf, const wc
             f.hat_markup = markup_;
             f.expandiert = Ablegen(std::move(out));
         } else {
+            // A text too large is the fault of the entity asked for.
+            if (fehler == X_GRENZE) fehlername = Text(f.name);
             f.fehler = fehler;
             f.fehlername = fehlername;
         }
