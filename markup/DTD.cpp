@@ -104,18 +104,20 @@ int DTD::Attribut_von(int element_name, int attribut_name) const {
     }
 }
 
+void DTD::Einsortieren(const Paar& p) {
+    const std::size_t maske = attributindex_.size() - 1;
+    std::size_t i = Streuung(p.schluessel) & maske;
+    while (attributindex_[i].wert >= 0) i = (i + 1) & maske;
+    attributindex_[i] = p;
+}
+
 int DTD::Attribut_neu(int element_name, int attribut_name, const BUF* quelle, const wchar_t* stelle) {
     if (Attribut_von(element_name, attribut_name) >= 0) return -1;
     if ((attributindex_belegt_ + 1) * 2 > attributindex_.size()) {
         std::vector<Paar> alt(attributindex_.size() * 2, Paar{~0ull, -1});
         alt.swap(attributindex_);
-        const std::size_t maske = attributindex_.size() - 1;
-        for (const Paar& p : alt) {
-            if (p.wert < 0) continue;
-            std::size_t i = Streuung(p.schluessel) & maske;
-            while (attributindex_[i].wert >= 0) i = (i + 1) & maske;
-            attributindex_[i] = p;
-        }
+        for (const Paar& p : alt)
+            if (p.wert >= 0) Einsortieren(p);
     }
     const int nummer = static_cast<int>(attribute_.size());
     attribute_.emplace_back();
@@ -124,11 +126,7 @@ int DTD::Attribut_neu(int element_name, int attribut_name, const BUF* quelle, co
     a.name = attribut_name;
     a.quelle = quelle;
     a.stelle = stelle;
-    const std::uint64_t s = Paarschluessel(element_name, attribut_name);
-    const std::size_t maske = attributindex_.size() - 1;
-    std::size_t i = Streuung(s) & maske;
-    while (attributindex_[i].wert >= 0) i = (i + 1) & maske;
-    attributindex_[i] = Paar{s, nummer};
+    Einsortieren(Paar{Paarschluessel(element_name, attribut_name), nummer});
     ++attributindex_belegt_;
     Elementtyp_von(element_name).attribute.push_back(nummer);
     return nummer;

@@ -295,6 +295,7 @@ private:
         std::int32_t wert;
     };
     std::vector<Paar> attributindex_;
+    void Einsortieren(const Paar& p);
     std::size_t attributindex_belegt_ = 0;
     std::deque<std::wstring> texte_;
     std::vector<std::unique_ptr<BUF>> puffer_;

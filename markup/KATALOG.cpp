@@ -379,28 +379,41 @@ KATALOG::Ergebnis KATALOG::Delegieren(const Datei& d, Art art, std::wstring_view
     return ABGEBROCHEN;  // delegation ends the search, found or not
 }
 
+// The next catalogs of a file, copied: reading them may add files.
+std::vector<std::wstring> KATALOG::Naechste(const Datei& d) {
+    std::vector<std::wstring> naechste;
+    for (const Eintrag& e : d.eintraege)
+        if (e.art == NEXT) naechste.push_back(e.ziel);
+    return naechste;
+}
+
+// An exact entry, else the longest rewrite prefix, else the longest suffix.
+bool KATALOG::Direkt(const Datei& d, Art genau, Art umschreiben, Art endung, std::wstring_view s, std::wstring& ziel) {
+    for (const Eintrag& e : d.eintraege)
+        if (e.art == genau && e.schluessel == s) {
+            ziel = e.ziel;
+            return true;
+        }
+    for (Art art : {umschreiben, endung}) {
+        const Eintrag* bester = nullptr;
+        for (const Eintrag& e : d.eintraege)
+            if (e.art == art && (art == umschreiben ? Beginnt(s, e.schluessel) : Endet(s, e.schluessel)) &&
+                (bester == nullptr || e.schluessel.size() > bester->schluessel.size()))
+                bester = &e;
+        if (bester != nullptr) {
+            ziel = art == umschreiben ? bester->ziel + std::wstring(s.substr(bester->schluessel.size())) : bester->ziel;
+            return true;
+        }
+    }
+    return false;
+}
+
 KATALOG::Ergebnis KATALOG::In_Datei(int k, std::wstring_view pub, std::wstring_view sys, std::wstring& ziel,
                                     int tiefe) {
     if (tiefe > MAX_KATALOGTIEFE) return NICHTS;
     const Datei& d = Laden(k);
     if (!sys.empty()) {
-        const Eintrag* bester = nullptr;
-        for (const Eintrag& e : d.eintraege)
-            if (e.art == SYSTEM && e.schluessel == sys) {
-                ziel = e.ziel;
-                return GEFUNDEN;
-            }
-        for (Art art : {REWRITE_SYSTEM, SYSTEM_SUFFIX}) {
-            for (const Eintrag& e : d.eintraege)
-                if (e.art == art && (art == REWRITE_SYSTEM ? Beginnt(sys, e.schluessel) : Endet(sys, e.schluessel)) &&
-                    (bester == nullptr || e.schluessel.size() > bester->schluessel.size()))
-                    bester = &e;
-            if (bester != nullptr) {
-                ziel = art == REWRITE_SYSTEM ? bester->ziel + std::wstring(sys.substr(bester->schluessel.size()))
-                                             : bester->ziel;
-                return GEFUNDEN;
-            }
-        }
+        if (Direkt(d, SYSTEM, REWRITE_SYSTEM, SYSTEM_SUFFIX, sys, ziel)) return GEFUNDEN;
         const Ergebnis r = Delegieren(d, DELEGATE_SYSTEM, sys, L"", sys, ziel, tiefe);
         if (r != NICHTS) return r;
     }
@@ -413,11 +426,7 @@ KATALOG::Ergebnis KATALOG::In_Datei(int k, std::wstring_view pub, std::wstring_v
         const Ergebnis r = Delegieren(d, DELEGATE_PUBLIC, pub, pub, L"", ziel, tiefe);
         if (r != NICHTS) return r;
     }
-    // Copy the next catalogs: loading them may move this file's entries.
-    std::vector<std::wstring> naechste;
-    for (const Eintrag& e : d.eintraege)
-        if (e.art == NEXT) naechste.push_back(e.ziel);
-    for (const std::wstring& n : naechste) {
+    for (const std::wstring& n : Naechste(d)) {
         const Ergebnis r = In_Datei(Datei_von(n), pub, sys, ziel, tiefe + 1);
         if (r != NICHTS) return r;
     }
@@ -445,28 +454,10 @@ bool KATALOG::Extern(std::wstring_view oeffentlich, std::wstring_view system, st
 KATALOG::Ergebnis KATALOG::Uri_in(int k, std::wstring_view uri, std::wstring& ziel, int tiefe) {
     if (tiefe > MAX_KATALOGTIEFE) return NICHTS;
     const Datei& d = Laden(k);
-    const Eintrag* bester = nullptr;
-    for (const Eintrag& e : d.eintraege)
-        if (e.art == URI && e.schluessel == uri) {
-            ziel = e.ziel;
-            return GEFUNDEN;
-        }
-    for (Art art : {REWRITE_URI, URI_SUFFIX}) {
-        for (const Eintrag& e : d.eintraege)
-            if (e.art == art && (art == REWRITE_URI ? Beginnt(uri, e.schluessel) : Endet(uri, e.schluessel)) &&
-                (bester == nullptr || e.schluessel.size() > bester->schluessel.size()))
-                bester = &e;
-        if (bester != nullptr) {
-            ziel = art == REWRITE_URI ? bester->ziel + std::wstring(uri.substr(bester->schluessel.size())) : bester->ziel;
-            return GEFUNDEN;
-        }
-    }
+    if (Direkt(d, URI, REWRITE_URI, URI_SUFFIX, uri, ziel)) return GEFUNDEN;
     const Ergebnis r = Delegieren(d, DELEGATE_URI, uri, L"", L"", ziel, tiefe);
     if (r != NICHTS) return r;
-    std::vector<std::wstring> naechste;
-    for (const Eintrag& e : d.eintraege)
-        if (e.art == NEXT) naechste.push_back(e.ziel);
-    for (const std::wstring& n : naechste) {
+    for (const std::wstring& n : Naechste(d)) {
         const Ergebnis s = Uri_in(Datei_von(n), uri, ziel, tiefe + 1);
         if (s != NICHTS) return s;
     }
@@ -489,10 +480,7 @@ bool KATALOG::Name_in_Datei(int k, Art art, std::wstring_view name, std::wstring
             ziel = e.ziel;
             return true;
         }
-    std::vector<std::wstring> naechste;
-    for (const Eintrag& e : d.eintraege)
-        if (e.art == NEXT) naechste.push_back(e.ziel);
-    for (const std::wstring& n : naechste)
+    for (const std::wstring& n : Naechste(d))
         if (Name_in_Datei(Datei_von(n), art, name, ziel, tiefe + 1)) return true;
     return false;
 }

@@ -82,6 +82,8 @@ private:
     Ergebnis Delegieren(const Datei& d, Art art, std::wstring_view schluessel, std::wstring_view pub,
                         std::wstring_view sys, std::wstring& ziel, int tiefe);
     Ergebnis Uri_in(int d, std::wstring_view uri, std::wstring& ziel, int tiefe);
+    static std::vector<std::wstring> Naechste(const Datei& d);
+    static bool Direkt(const Datei& d, Art genau, Art umschreiben, Art endung, std::wstring_view s, std::wstring& ziel);
     bool Name_in(Art art, std::wstring_view name, std::wstring& ziel);
     bool Name_in_Datei(int d, Art art, std::wstring_view name, std::wstring& ziel, int tiefe);
 

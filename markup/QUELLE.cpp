@@ -9,6 +9,7 @@
 
 #include "markup/KATALOG.h"
 #include "textio/BUF.h"
+#include "textio/Konsole.h"
 
 namespace {
 
@@ -38,23 +39,10 @@ std::string QUELLE::Schmal(std::wstring_view s) {
     std::string out;
     for (wchar_t w : s) {
         const auto c = static_cast<std::uint32_t>(w);
-        if (c >= 0xDC80 && c <= 0xDCFF) {  // a byte that was no character, as the driver marks it
+        if (c >= 0xDC80 && c <= 0xDCFF)  // a byte that was no character, as the driver marks it
             out.push_back(static_cast<char>(c - 0xDC00));
-        } else if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
+        else
+            Konsole_Utf8(out, static_cast<char32_t>(c));
     }
     return out;
 }
