@@ -141,7 +141,7 @@ public:
     static bool Zeichen_erlaubt(std::uint32_t c);
 
     static constexpr int MAX_ENTITAETSTIEFE = 40;
-    static constexpr std::size_t MAX_ERSETZUNG = std::size_t{1} << 24;  // characters
+    static constexpr std::size_t MAX_ERSETZUNG = std::size_t{1} << 22;  // characters
 
     // `xml`: XML rules (the five predefined entities exist); `namecase`:
     // SGML folding of element, attribute and token names.

@@ -100,7 +100,7 @@ public:
     // Limits: nesting of parameter entities, and the characters of
     // replacement text read in all.
     static constexpr int MAX_TIEFE = 40;
-    static constexpr std::size_t MAX_ERSETZT = std::size_t{1} << 26;
+    static constexpr std::size_t MAX_ERSETZT = std::size_t{1} << 25;
 
 private:
     struct Eingabe {

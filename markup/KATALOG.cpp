@@ -368,6 +368,8 @@ KATALOG::Ergebnis KATALOG::Delegieren(const Datei& d, Art art, std::wstring_view
     // Longest prefix first; each catalog once.
     std::stable_sort(treffer.begin(), treffer.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     std::vector<std::wstring> gesehen;
+    // Delegation starts a search of its own, with other keys.
+    besucht_.clear();
     for (const auto& t : treffer) {
         if (std::find(gesehen.begin(), gesehen.end(), t.second) != gesehen.end()) continue;
         gesehen.push_back(t.second);
@@ -377,6 +379,14 @@ KATALOG::Ergebnis KATALOG::Delegieren(const Datei& d, Art art, std::wstring_view
         if (r == GEFUNDEN) return GEFUNDEN;
     }
     return ABGEBROCHEN;  // delegation ends the search, found or not
+}
+
+// Whether file k is searched the first time in this resolution: catalogs
+// that name each other are searched once each.
+bool KATALOG::Erstmals(int k) {
+    if (std::find(besucht_.begin(), besucht_.end(), k) != besucht_.end()) return false;
+    besucht_.push_back(k);
+    return true;
 }
 
 // The next catalogs of a file, copied: reading them may add files.
@@ -410,7 +420,7 @@ bool KATALOG::Direkt(const Datei& d, Art genau, Art umschreiben, Art endung, std
 
 KATALOG::Ergebnis KATALOG::In_Datei(int k, std::wstring_view pub, std::wstring_view sys, std::wstring& ziel,
                                     int tiefe) {
-    if (tiefe > MAX_KATALOGTIEFE) return NICHTS;
+    if (tiefe > MAX_KATALOGTIEFE || !Erstmals(k)) return NICHTS;
     const Datei& d = Laden(k);
     if (!sys.empty()) {
         if (Direkt(d, SYSTEM, REWRITE_SYSTEM, SYSTEM_SUFFIX, sys, ziel)) return GEFUNDEN;
@@ -443,6 +453,7 @@ bool KATALOG::Extern(std::wstring_view oeffentlich, std::wstring_view system, st
         sys.clear();
     }
     const std::wstring& p = pub.empty() ? pub_aus_sys : pub;
+    besucht_.clear();
     for (int d : liste_) {
         const Ergebnis r = In_Datei(d, p, sys, ziel, 0);
         if (r == GEFUNDEN) return true;
@@ -452,7 +463,7 @@ bool KATALOG::Extern(std::wstring_view oeffentlich, std::wstring_view system, st
 }
 
 KATALOG::Ergebnis KATALOG::Uri_in(int k, std::wstring_view uri, std::wstring& ziel, int tiefe) {
-    if (tiefe > MAX_KATALOGTIEFE) return NICHTS;
+    if (tiefe > MAX_KATALOGTIEFE || !Erstmals(k)) return NICHTS;
     const Datei& d = Laden(k);
     if (Direkt(d, URI, REWRITE_URI, URI_SUFFIX, uri, ziel)) return GEFUNDEN;
     const Ergebnis r = Delegieren(d, DELEGATE_URI, uri, L"", L"", ziel, tiefe);
@@ -465,6 +476,7 @@ KATALOG::Ergebnis KATALOG::Uri_in(int k, std::wstring_view uri, std::wstring& zi
 }
 
 bool KATALOG::Uri(std::wstring_view uri, std::wstring& ziel) {
+    besucht_.clear();
     for (int d : liste_) {
         const Ergebnis r = Uri_in(d, uri, ziel, 0);
         if (r != NICHTS) return r == GEFUNDEN;
@@ -473,7 +485,7 @@ bool KATALOG::Uri(std::wstring_view uri, std::wstring& ziel) {
 }
 
 bool KATALOG::Name_in_Datei(int k, Art art, std::wstring_view name, std::wstring& ziel, int tiefe) {
-    if (tiefe > MAX_KATALOGTIEFE) return false;
+    if (tiefe > MAX_KATALOGTIEFE || !Erstmals(k)) return false;
     const Datei& d = Laden(k);
     for (const Eintrag& e : d.eintraege)
         if (e.art == art && e.schluessel == name) {
@@ -486,6 +498,7 @@ bool KATALOG::Name_in_Datei(int k, Art art, std::wstring_view name, std::wstring
 }
 
 bool KATALOG::Name_in(Art art, std::wstring_view name, std::wstring& ziel) {
+    besucht_.clear();
     for (int d : liste_)
         if (Name_in_Datei(d, art, name, ziel, 0)) return true;
     return false;

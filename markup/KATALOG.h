@@ -90,4 +90,6 @@ private:
     std::deque<Datei> dateien_;  // a deque: files found while reading must not move the others
     std::map<std::wstring, int> nach_pfad_;
     std::vector<int> liste_;  // the catalog files named by variable or default
+    std::vector<int> besucht_;  // files searched in the current resolution
+    bool Erstmals(int k);
 };

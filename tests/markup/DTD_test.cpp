@@ -385,11 +385,11 @@ TEST(DTD, EntityTextsAndTheirLimits) {
                        "<!ENTITY % q2 \"%q1;%q1;\">\n" + QUELLE::Schmal(pe.substr(pe.find(L"<!ENTITY % q3"))));
     EXPECT_EQ(Extern(p, o, "lol.dtd"),
               "FEHLER: (Parser) ENTITY, Die Entitätsersetzung ist zu groß oder zu tief verschachtelt.\n"
-              "in Datei 'lol.dtd' Zeile=4, Zeichen=448.\n"
-              "WARNUNG: (Parser) Entität, Die Parameter-Entität 'q19' ist nicht deklariert.\n"
-              "in Datei 'lol.dtd' Zeile=4, Zeichen=471.\n"
-              "WARNUNG: (Parser) Entität, Die Parameter-Entität 'q19' ist nicht deklariert.\n"
-              "in Datei 'lol.dtd' Zeile=4, Zeichen=476.\n");
+              "in Datei 'lol.dtd' Zeile=4, Zeichen=392.\n"
+              "WARNUNG: (Parser) Entität, Die Parameter-Entität 'q17' ist nicht deklariert.\n"
+              "in Datei 'lol.dtd' Zeile=4, Zeichen=415.\n"
+              "WARNUNG: (Parser) Entität, Die Parameter-Entität 'q17' ist nicht deklariert.\n"
+              "in Datei 'lol.dtd' Zeile=4, Zeichen=420.\n");
     // A text that refers to itself once it is read: directly, and through
     // another entity in an external file.
     DTD r;
@@ -463,6 +463,7 @@ TEST(DTD, IdentifiersResolveThroughCatalogsAndStayInAllowedFolders) {
   <systemSuffix systemIdSuffix="/vier.dtd" uri="sub/zwei.dtd"/>
   <delegatePublic publicIdStartString="-//D//" catalog="delegiert.cat"/>
   <nextCatalog catalog="fehlt.xml"/>
+  <nextCatalog catalog="cat.xml"/><nextCatalog catalog="cat.xml"/><nextCatalog catalog="cat.xml"/>
 </catalog>)");
     o.Datei("katalog/delegiert.cat", "-- an SGML open catalog --\nOVERRIDE YES\nPUBLIC \"-//D//DTD F\xc3\xbcnf//DE\" sub/zwei.dtd\n"
                                      "BASE sub/ PUBLIC '-//D//DTD Sechs//DE' drei.dtd\n");
