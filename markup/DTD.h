@@ -3,7 +3,7 @@
 //
 // Design
 // - Model. Every name (element type, attribute, entity, notation, token of
-//   an enumeration) is a number of one name table (NAMEN); element types,
+//   an enumeration) is a number of one name table (DTDNAMEN); element types,
 //   entities and notations are found from the number through a dense map,
 //   attributes through an open-addressing index of (element, attribute)
 //   pairs. No lookup allocates. SGML folds element, attribute and token
@@ -44,7 +44,7 @@
 #include <vector>
 
 #include "markup/MODELL.h"
-#include "markup/NAMEN.h"
+#include "markup/DTDNAMEN.h"
 
 class BUF;
 
@@ -154,8 +154,8 @@ public:
     bool Namecase() const { return namecase_; }
 
     // ---- names ----
-    NAMEN& Namen() { return namen_; }
-    const NAMEN& Namen() const { return namen_; }
+    DTDNAMEN& Namen() { return namen_; }
+    const DTDNAMEN& Namen() const { return namen_; }
     // The number of an element, attribute or token name as the model folds
     // it (-1: unknown); Name_aufnehmen stores it when new.
     int Name(std::wstring_view s) const { return namen_.Suche(s, namecase_); }
@@ -279,7 +279,7 @@ private:
 
     bool xml_;
     bool namecase_;
-    NAMEN namen_;
+    DTDNAMEN namen_;
     std::vector<Elementtyp> elemente_;
     std::vector<Attribut> attribute_;
     std::vector<Entitaet> entitaeten_;

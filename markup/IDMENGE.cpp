@@ -27,7 +27,7 @@ void IDMENGE::Offene(std::vector<Offen>& out) const {
 }
 
 void IDMENGE::Leeren() {
-    namen = NAMEN();
+    namen = DTDNAMEN();
     ort.clear();
     verweise.clear();
 }

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "markup/NAMEN.h"
+#include "markup/DTDNAMEN.h"
 
 class IDMENGE {
 public:
@@ -26,7 +26,7 @@ public:
     void Leeren();
 
 private:
-    NAMEN namen;
+    DTDNAMEN namen;
     std::vector<const wchar_t*> ort;   // per name: position of the ID, null: none yet
     std::vector<Offen> verweise;       // names point into `namen`
 };

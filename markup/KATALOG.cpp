@@ -8,7 +8,7 @@
 
 #include "markup/QUELLE.h"
 #include "textio/BUF.h"
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 namespace {
 

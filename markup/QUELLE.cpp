@@ -9,7 +9,7 @@
 
 #include "markup/KATALOG.h"
 #include "textio/BUF.h"
-#include "textio/Konsole.h"
+#include "base/Konsole.h"
 
 namespace {
 

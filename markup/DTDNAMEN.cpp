@@ -1,4 +1,4 @@
-#include "markup/NAMEN.h"
+#include "markup/DTDNAMEN.h"
 
 #include <cwchar>
 #include <cwctype>
@@ -7,15 +7,15 @@ namespace {
 constexpr std::size_t BLOCK = 65536;
 }
 
-NAMEN::NAMEN() : index(256, 0) {}
+DTDNAMEN::DTDNAMEN() : index(256, 0) {}
 
-wchar_t NAMEN::Falten(wchar_t c) {
+wchar_t DTDNAMEN::Falten(wchar_t c) {
     if (c < 128) return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c;
     return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
 }
 
 // FNV-1a over the code points.
-std::uint32_t NAMEN::Hash(const wchar_t* a, std::size_t n, bool falten) {
+std::uint32_t DTDNAMEN::Hash(const wchar_t* a, std::size_t n, bool falten) {
     std::uint32_t h = 2166136261u;
     for (std::size_t i = 0; i < n; ++i) {
         h ^= static_cast<std::uint32_t>(falten ? Falten(a[i]) : a[i]);
@@ -24,7 +24,7 @@ std::uint32_t NAMEN::Hash(const wchar_t* a, std::size_t n, bool falten) {
     return h;
 }
 
-bool NAMEN::Gleich(const Eintrag& e, const wchar_t* a, std::size_t n, bool falten) const {
+bool DTDNAMEN::Gleich(const Eintrag& e, const wchar_t* a, std::size_t n, bool falten) const {
     if (e.laenge != n) return false;
     if (!falten) return std::wmemcmp(e.text, a, n) == 0;
     for (std::size_t i = 0; i < n; ++i)
@@ -32,7 +32,7 @@ bool NAMEN::Gleich(const Eintrag& e, const wchar_t* a, std::size_t n, bool falte
     return true;
 }
 
-int NAMEN::Suche(const wchar_t* a, std::size_t n, bool falten) const {
+int DTDNAMEN::Suche(const wchar_t* a, std::size_t n, bool falten) const {
     const std::uint32_t h = Hash(a, n, falten);
     const std::size_t maske = index.size() - 1;
     for (std::size_t s = h & maske;; s = (s + 1) & maske) {
@@ -43,7 +43,7 @@ int NAMEN::Suche(const wchar_t* a, std::size_t n, bool falten) const {
     }
 }
 
-const wchar_t* NAMEN::Ablegen(const wchar_t* a, std::size_t n, bool falten) {
+const wchar_t* DTDNAMEN::Ablegen(const wchar_t* a, std::size_t n, bool falten) {
     if (bloecke.empty() || bloecke.back().capacity() - bloecke.back().size() < n + 1) {
         bloecke.emplace_back();
         bloecke.back().reserve(n + 1 > BLOCK ? n + 1 : BLOCK);
@@ -55,7 +55,7 @@ const wchar_t* NAMEN::Ablegen(const wchar_t* a, std::size_t n, bool falten) {
     return b.data() + anfang;
 }
 
-void NAMEN::Wachsen() {
+void DTDNAMEN::Wachsen() {
     std::vector<std::int32_t> neu(index.size() * 2, 0);
     const std::size_t maske = neu.size() - 1;
     for (std::size_t k = 0; k < eintraege.size(); ++k) {
@@ -66,7 +66,7 @@ void NAMEN::Wachsen() {
     index.swap(neu);
 }
 
-int NAMEN::Aufnehmen(const wchar_t* a, std::size_t n, bool falten) {
+int DTDNAMEN::Aufnehmen(const wchar_t* a, std::size_t n, bool falten) {
     const int da = Suche(a, n, falten);
     if (da >= 0) return da;
     // At most half full, so that probes stay short.
@@ -80,7 +80,7 @@ int NAMEN::Aufnehmen(const wchar_t* a, std::size_t n, bool falten) {
     return static_cast<int>(eintraege.size() - 1);
 }
 
-std::wstring_view NAMEN::Name(int nummer) const {
+std::wstring_view DTDNAMEN::Name(int nummer) const {
     if (nummer < 0 || nummer >= Anzahl()) return {};
     const Eintrag& e = eintraege[static_cast<std::size_t>(nummer)];
     return {e.text, e.laenge};

@@ -1,5 +1,5 @@
 #pragma once
-// NAMEN: a table of names, each stored once in one text arena and numbered
+// DTDNAMEN: a table of names, each stored once in one text arena and numbered
 // from 0 in the order of arrival. An open-addressing index finds a name's
 // number without allocating; numbers are what the declaration model keys
 // everything by, so that names can later come from a run-wide table as
@@ -13,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
-class NAMEN {
+class DTDNAMEN {
 public:
-    NAMEN();
+    DTDNAMEN();
 
     // The number of the name, or -1 when it is not in the table.
     int Suche(const wchar_t* a, std::size_t n, bool falten = false) const;
