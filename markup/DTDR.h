@@ -96,6 +96,9 @@ public:
 
     int Fehler() const { return fehler_; }
     int Warnungen() const { return warnungen_; }
+    // Whether a subset or parameter entity was left unread (not asked for,
+    // or not found), so that later declarations were not taken.
+    bool Uebergangen() const { return uebergangen_; }
 
     // Limits: nesting of parameter entities, and the characters of
     // replacement text read in all.

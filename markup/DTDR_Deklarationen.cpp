@@ -568,7 +568,8 @@ void DTDR::Entity() {
     } else {
         if (!Extern_id(pub, sys, false, ENTITY)) return Ueberspringen();
         if (!parameter && Leer() && Wort(L"NDATA")) {
-            if (!Leer_pflicht(ENTITY) || !Name(name_)) {
+            if (!Leer_pflicht(ENTITY)) return Ueberspringen();
+            if (!Name(name_)) {
                 Fehler(ENTITY, L"Name erwartet.", Stelle());
                 return Ueberspringen();
             }

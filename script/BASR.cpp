@@ -324,3 +324,6 @@ unsigned int BASR::file_writer_encoding_type() {
 unsigned int BASR::file_warnings_type() {
     return Aufnehmen([this] { return BAS::file_warnings_type(); }, ITEM_WARNINGS, TEXT | WERT);
 }
+unsigned int BASR::file_readerdtd_type() {
+    return Aufnehmen([this] { return BAS::file_readerdtd_type(); }, ITEM_READERDTD, TEXT | WERT);
+}

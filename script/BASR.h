@@ -117,6 +117,7 @@ public:
     unsigned int file_reader_encoding_type() override;
     unsigned int file_writer_encoding_type() override;
     unsigned int file_warnings_type() override;
+    unsigned int file_readerdtd_type() override;
 
 private:
     // What an item takes from its recogniser.
