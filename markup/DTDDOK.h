@@ -123,6 +123,8 @@ public:
     // attribute value.
     Ersatz Ersetzung(std::wstring_view name, bool attributwert, const wchar_t* stelle);
     void Ersetzung_fertig(int entitaet);
+    // A limit was reached: the reading must end (the message is out).
+    bool Erschoepft() const { return erschoepft_; }
 
     // ---- the conversion asks ----
     // The declared entity of the name (general entities), -1.
@@ -195,6 +197,7 @@ private:
     };
     std::vector<Ersatztext> ersatz_;
     int tiefe_ = 0;
+    bool erschoepft_ = false;
     std::size_t ersetzt_ = 0;
     std::size_t ersatzgrenze_ = 0;
 

@@ -32,6 +32,7 @@ bool DTDDOK::Budget(std::size_t laenge, std::wstring_view name, const wchar_t* s
     ersetzt_ += laenge + ERSATZ_GRUNDKOSTEN;
     if (ersetzt_ <= ersatzgrenze_ && tiefe_ < DTD::MAX_ENTITAETSTIEFE) return true;
     Melden(ENTITAET, DTD::Fehlertext(DTD::X_GRENZE), name, stelle);
+    erschoepft_ = true;
     return false;
 }
 
@@ -56,6 +57,10 @@ static std::wstring_view Externer_Text(DTD& dtd, QUELLE& quelle, const DTD::Enti
 
 DTDDOK::Ersatz DTDDOK::Ersetzung(std::wstring_view name, bool attributwert, const wchar_t* stelle) {
     Ersatz r;
+    if (erschoepft_) {
+        r.art = FEHLER;
+        return r;
+    }
     const int e = Entitaet(name);
     // Undeclared and predefined entities stay references: the conversion
     // writes them.
@@ -66,7 +71,8 @@ DTDDOK::Ersatz DTDDOK::Ersetzung(std::wstring_view name, bool attributwert, cons
     Ersatztext& t = ersatz_[static_cast<std::size_t>(e)];
     const DTD::Entitaet& ent = dtd_.Entitaeten(e);
     auto fehler = [&](DTD::Expansionsfehler f, std::wstring_view n) {
-        Melden(ENTITAET, DTD::Fehlertext(f), n, stelle);
+        Melden(ENTITAET, DTD::Fehlertext(f), f == DTD::X_GRENZE ? name : n, stelle);
+        if (f == DTD::X_GRENZE) erschoepft_ = true;
         r.art = FEHLER;
         return r;
     };

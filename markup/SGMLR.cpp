@@ -297,7 +297,11 @@ bool SGMLR::Ersetzen(const wchar_t* a, const wchar_t* e, const wchar_t* stelle) 
     const std::wstring_view name(a, static_cast<std::size_t>(e - a));
     const DTDDOK::Ersatz r = dtd->Ersetzung(name, kontext == ATTRIBUTWERT, stelle);
     if (r.art == DTDDOK::BEHALTEN) return false;
-    if (r.art == DTDDOK::FEHLER) return true;
+    if (r.art == DTDDOK::FEHLER) {
+        // A limit ends the reading, as too deep a nesting does.
+        if (dtd->Erschoepft()) abgebrochen = true;
+        return true;
+    }
     if (r.art == DTDDOK::TEXT) {
         if (r.ende > r.text) text_aufnehmen(r.text, r.ende);
         if (pruefen != nullptr && kontext == INHALT) pruefen->Text(r.text, r.ende, stelle);
