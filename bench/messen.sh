@@ -16,7 +16,7 @@
 set -euo pipefail
 hier=$(cd "$(dirname "$0")" && pwd)
 tessar=$(realpath "${1:-$hier/../build/tessar}")
-runs=${RUNS:-3}
+runs=${RUNS:-5}
 read -r -a groessen <<<"${SIZES:-1 10 100}"
 arbeit=$(mktemp -d "${TMPDIR:-/tmp}/tessar-messen.XXXXXX")
 trap 'rm -rf "$arbeit"' EXIT
@@ -25,14 +25,17 @@ for werkzeug in xmllint xsltproc; do
     command -v "$werkzeug" >/dev/null || { echo "$werkzeug fehlt (Debian: libxml2-utils, xsltproc)" >&2; exit 2; }
 done
 
-# best "cpu wall peak-KB" of the runs of one command (output to /dev/null)
+# best "cpu wall peak-KB spread" of the runs of one command (output to
+# /dev/null); spread: the slowest run's wall time over the fastest's
 bestes() {
     local i
     for ((i = 0; i < runs; i++)); do
         /usr/bin/time -f "%U %S %e %M" -o zeit "$@" >/dev/null 2>&1 || true
         tail -1 zeit | awk '{ printf "%.2f %.2f %d\n", $1 + $2, $3, $4 }'
         rm -f ./*.htm
-    done | sort -n | head -1
+    done | sort -n | awk 'NR == 1 { c = $1; w = $2; k = $3 }
+        { if (min == "" || $2 < min) min = $2; if ($2 > max) max = $2 }
+        END { printf "%s %s %s %.2f\n", c, w, k, (min > 0 ? max / min : 1) }'
 }
 
 # document name -> file, generated once per size
@@ -43,41 +46,41 @@ dokument() {  # art kodierung mb
 }
 
 declare -A zeit_von  # "row|mb" -> cpu seconds, for the scaling
-zeile() {  # label mb file cpu wall kb [other-cpu other-wall other-kb]
+zeile() {  # label mb file cpu wall kb spread [other-cpu other-wall other-kb]
     local label=$1 mb=$2 datei=$3
     zeit_von["$label|$mb"]=$4
-    awk -v l="$label" -v mb="$mb" -v g="$(stat -c %s "$datei")" -v c="$4" -v w="$5" -v k="$6" \
-        -v oc="${7:-}" -v ow="${8:-}" -v ok="${9:-}" -v modus="$modus" 'BEGIN {
-        printf "%-26s %5s %7.2f (%6.2f) %7.0f %5.2f", l, mb, c, w, k / 1024, k * 1024 / g
+    awk -v l="$label" -v mb="$mb" -v g="$(stat -c %s "$datei")" -v c="$4" -v w="$5" -v k="$6" -v sp="$7" \
+        -v oc="${8:-}" -v ow="${9:-}" -v ok="${10:-}" -v modus="$modus" 'BEGIN {
+        printf "%-26s %5s %7.2f (%6.2f) %4.2f %7.0f %5.2f", l, mb, c, w, sp, k / 1024, k * 1024 / g
         if (oc == "") { printf "\n"; exit }
         printf "   %7.2f (%6.2f) %7.0f", oc, ow, ok / 1024
         # Below 0.05 s the 10 ms clock of the timing makes no ratio.
         if (c < 0.05 || oc < 0.05) { printf "   (too short for a ratio)\n"; exit }
-        if (modus == "pruefen") printf "   %5.2fx time\n", c / oc
+        if (modus == "pruefen" || modus == "regeln") printf "   %5.2fx time %5.2fx memory\n", c / oc, k / ok
         else printf "   %5.1fx faster %5.2fx memory\n", oc / c, k / ok }'
 }
 
 kopf() {  # title, other tool
     echo
     echo "$1"
-    printf "%-26s %5s %16s %7s %5s   %16s %7s\n" "" "MB" "tessar s (wall)" "peak MB" "B/B" "$2 s (wall)" "peak MB"
+    printf "%-26s %5s %16s %4s %7s %5s   %16s %7s\n" "" "MB" "tessar s (wall)" "spr." "peak MB" "B/B" "$2 s (wall)" "peak MB"
 }
 
 echo "Tessaron benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'); $("$tessar" -h 2>/dev/null | head -1)"
 echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), $(nproc) cores," \
     "$(awk '/MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo); load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "Best of $runs runs each; times are processor seconds (user + system), wall seconds in brackets;"
-echo "B/B: peak memory per input byte."
+echo "spr.: the spread of the runs, slowest wall time / fastest; B/B: peak memory per input byte."
 
 modus=pruefen
-kopf "Check (no output) against xmllint --noout --stream --huge; goal: time <= 1.0x, memory <= 6 B/B" "xmllint"
+kopf "Check (no output) against xmllint --noout --stream --huge; goal: time <= 0.5x at 100 MB, memory <= 6 B/B" "xmllint"
 for art in "buch UTF-8" "buch ISO-8859-1" "buch UTF-16" "flach UTF-8" "tief UTF-8" "entitaeten UTF-8"; do
     set -- $art
     for mb in "${groessen[@]}"; do
         datei=$(dokument "$1" "$2" "$mb")
-        read -r c w k < <(bestes "$tessar" -q "$datei")
-        read -r oc ow ok < <(bestes xmllint --noout --stream --huge "$datei")
-        zeile "$1 $2" "$mb" "$datei" "$c" "$w" "$k" "$oc" "$ow" "$ok"
+        read -r c w k sp < <(bestes "$tessar" -q "$datei")
+        read -r oc ow ok osp < <(bestes xmllint --noout --stream --huge "$datei")
+        zeile "$1 $2" "$mb" "$datei" "$c" "$w" "$k" "$sp" "$oc" "$ow" "$ok"
     done
 done
 
@@ -88,14 +91,25 @@ for lauf in "buch.xb buch.xsl UTF-8" "verlag.xb verlag.xsl UTF-8" "verlag.xb ver
     set -- $lauf
     for mb in "${groessen[@]}"; do
         datei=$(dokument buch "$3" "$mb")
-        read -r c w k < <(bestes "$tessar" -q "$datei" "$hier/$1" htm)
+        read -r c w k sp < <(bestes "$tessar" -q "$datei" "$hier/$1" htm)
         if [ "$2" = - ]; then
-            zeile "$1 $3" "$mb" "$datei" "$c" "$w" "$k"
+            zeile "$1 $3" "$mb" "$datei" "$c" "$w" "$k" "$sp"
         else
-            read -r oc ow ok < <(bestes xsltproc -o ergebnis.htm "$hier/$2" "$datei")
-            zeile "$1 $3" "$mb" "$datei" "$c" "$w" "$k" "$oc" "$ow" "$ok"
+            read -r oc ow ok osp < <(bestes xsltproc -o ergebnis.htm "$hier/$2" "$datei")
+            zeile "$1 $3" "$mb" "$datei" "$c" "$w" "$k" "$sp" "$oc" "$ow" "$ok"
         fi
     done
+done
+
+# A dozen rules with branches on attributes, IN context and COUNT, against
+# the equivalent stylesheet: the time ratio is the figure to watch.
+modus=regeln
+kopf "Rules (regeln.xb) against xsltproc with regeln.xsl; goal: time <= 0.15x at 20 MB, <= 0.10x at 100 MB" "xsltproc"
+for mb in ${REGELN_SIZES:-20 100}; do
+    datei=$(dokument buch UTF-8 "$mb")
+    read -r c w k sp < <(bestes "$tessar" -q "$datei" "$hier/regeln.xb" htm)
+    read -r oc ow ok osp < <(bestes xsltproc -o ergebnis.htm "$hier/regeln.xsl" "$datei")
+    zeile "regeln.xb UTF-8" "$mb" "$datei" "$c" "$w" "$k" "$sp" "$oc" "$ow" "$ok"
 done
 
 if [[ " ${groessen[*]} " == *" 10 "* && " ${groessen[*]} " == *" 100 "* ]]; then

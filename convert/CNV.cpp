@@ -24,6 +24,7 @@ int CNV::Interpreter_Initialisierung(IPR* ipr) {
     dcl = &ipr->dcl;
     globale_ausgabe = ipr->global_output;
     tracking = ipr->tracking;
+    nur_pruefen = !ipr->Bereit() && !ipr->tracking;
     track_quelle = &ipr->track_quelle;
     track_aktionen = &ipr->track_aktionen;
     track_ziel = &ipr->track_ziel;

@@ -206,6 +206,9 @@ public:
     std::int32_t track_zaehler = 0;
     std::int32_t undeklariert = 0;         // undeclared names met while converting
     bool tracking = false;
+    // A check without a script and without tracking reads no item of the
+    // store: the document is then parsed without recording it.
+    bool nur_pruefen = false;
 
     // ---- Per-conversion state of the areas ---------------------------------
     // Each area keeps what it needs to stay linear on large documents

@@ -15,7 +15,7 @@ int CNV::Quelle_Read() {
     const ENCODINGtypeItems marke = deklarationen->bom_encoding;
     int ergebnis = 0;
     {
-        SGMLR reader(&quelle, basic, &meta, deklarationen);
+        SGMLR reader(&quelle, basic, &meta, deklarationen, !nur_pruefen);
         const int gelesen = reader.ok() && reader.document();
         // The conversion asks the DTD how references are written.
         dtd = reader.DTD_abgeben();

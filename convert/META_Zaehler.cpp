@@ -65,6 +65,7 @@ struct META::ZAEHLER {
     // Per name as the names are compared (see Vergleichsnummer).
     std::unordered_map<int, Namenszaehler> namen;
     std::size_t nachgetragen = 0;  // deletions already applied
+    int ohne_index = 0;            // names counted by a pass of their own
 
     // Per name, and per attribute for IMPLIED, and start tag (by ordinal):
     // the nearest ancestor of that name, or that carries the attribute; -1
@@ -94,7 +95,7 @@ struct META::ZAEHLER {
     template <class Passt>
     int Suchen(META& meta, std::vector<int>& bekannt, int p, Passt passt) {
         constexpr int kUnbekannt = -2;
-        meta.Index();
+        meta.Ordinal(0);  // takes the start tags
         const std::vector<int>& tags = meta.starttags;
         if (bekannt.size() != tags.size()) bekannt.assign(tags.size(), kUnbekannt);
         pfad.clear();
@@ -128,17 +129,27 @@ struct META::ZAEHLER {
         auto [eintrag, neu] = namen.try_emplace(name);
         Namenszaehler& z = eintrag->second;
         if (!neu) return z;
-        // The index groups the start tags by name in document order; those
-        // deleted since it was built have no name any more and are left out.
-        const Strukturindex& x = meta.Index();
-        if (name >= 0 && name < x.namen) {
-            for (int j = x.dok_anfang[name]; j < x.dok_anfang[name + 1]; ++j) {
-                const int position = meta.starttags[x.dok[j]];
-                const metaitem& it = meta.items[position];
-                if (it.start == nullptr) continue;
-                z.positionen.push_back(position);
-                z.geschwister.emplace_back(it.link, position);
-            }
+        // Deleted start tags have no name any more and are left out. The
+        // first few names are found by one pass over the start tags, so a
+        // script that only counts needs no structure index; after that the
+        // index, which groups the start tags by name, pays for itself.
+        auto aufnehmen = [&](int position) {
+            const metaitem& it = meta.items[position];
+            if (it.start == nullptr) return;
+            z.positionen.push_back(position);
+            z.geschwister.emplace_back(it.link, position);
+        };
+        if (name < 0) {
+        } else if (!meta.index.gebaut && ++ohne_index <= 8) {
+            meta.Ordinal(0);  // takes the names
+            const bool falten = meta.dcl != nullptr && meta.dcl->namecase;
+            const NAMEN& tabelle = Namenstabelle();
+            for (std::size_t k = 0; k < meta.starttags.size(); ++k)
+                if (tabelle.Vergleich(meta.tagnamen[k], falten) == name) aufnehmen(meta.starttags[k]);
+        } else {
+            const Strukturindex& x = meta.Index();
+            if (name < x.namen)
+                for (int j = x.dok_anfang[name]; j < x.dok_anfang[name + 1]; ++j) aufnehmen(meta.starttags[x.dok[j]]);
         }
         std::sort(z.geschwister.begin(), z.geschwister.end());
         z.dokument.Init(z.positionen.size());

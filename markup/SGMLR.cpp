@@ -8,8 +8,10 @@
 #include "base/Konsole.h"
 #include "markup/DTDDOK.h"
 
-SGMLR::SGMLR(BUF* buffer, const SKRIPTFRAGEN* script, META* store, DCL* declarations)
-    : SGML(buffer, declarations), meta(store), skript(script) {
+SGMLR::SGMLR(BUF* buffer, const SKRIPTFRAGEN* script, META* store, DCL* declarations, bool aufzeichnen_)
+    : SGML(buffer, declarations), meta(store), skript(script),
+      // Validation reads the attributes from the store.
+      aufzeichnen(aufzeichnen_ || (declarations != nullptr && declarations->validieren)) {
     // WARNINGS ALL (the default) is strict, SMART lets parsing go on.
     if (skript != nullptr) strict = !skript->Nur_Warnungen();
     if (!ok() || meta == nullptr) {
@@ -36,6 +38,7 @@ SGMLR::SGMLR(BUF* buffer, const SKRIPTFRAGEN* script, META* store, DCL* declarat
     } else {
         kapazitaet = static_cast<int>(n / 4);
     }
+    if (!aufzeichnen) kapazitaet = 1;
     if (!geschwister.Init(stapel) || !meta->Init(kapazitaet, dcl)) {
         Konsole_Text(L"FEHLER: (Parser) Initialisierung fehlgeschlagen.\n");
         cursor = nullptr;
@@ -54,7 +57,7 @@ std::unique_ptr<DTDDOK> SGMLR::DTD_abgeben() {
 }
 
 int SGMLR::aufnehmen(METAtypeItems kind, wchar_t* start, wchar_t* ende, int level, int value) {
-    if (speicher_voll) return 0;
+    if (speicher_voll || !aufzeichnen) return 0;
     const int nummer = meta->AddItem(kind, start, ende, level, value, aktuell);
     if (nummer == 0) {
         // The store has printed why; an incomplete store must not be

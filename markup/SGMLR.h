@@ -25,7 +25,9 @@ class SGMLR : public SGML {
 public:
     // Builds the reader over the buffer and sizes the store from the text
     // length; ok() is false when that fails (the message is printed).
-    SGMLR(BUF* buffer, const SKRIPTFRAGEN* script, META* store, DCL* declarations);
+    // Without `aufzeichnen` the document is only checked: nothing goes into
+    // the store, which a check without a script never reads.
+    SGMLR(BUF* buffer, const SKRIPTFRAGEN* script, META* store, DCL* declarations, bool aufzeichnen = true);
     ~SGMLR() override;
 
     int document_type_name() override;
@@ -100,6 +102,7 @@ private:
     int ebene = 0;             // current nesting level
     bool abgeschlossen = false; // the item texts are terminated
     bool speicher_voll = false;
+    bool aufzeichnen = true;
 
     std::unique_ptr<DTDDOK> dtd;   // XML documents with a DOCTYPE
     DTDDOK* tags = nullptr;        // dtd, when start tags concern it
