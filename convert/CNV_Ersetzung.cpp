@@ -35,9 +35,14 @@ void CNV::Dtd_Hinweis() {
                      L"es.\n");
 }
 
+// A value copied into double quotes must not end at a quote it holds.
 int CNV::Ersatztext_Schreiben(std::wstring_view text, bool attribut) {
-    (void)attribut;
-    const std::wstring t(text);
+    std::wstring t;
+    t.reserve(text.size());
+    for (wchar_t c : text) {
+        if (attribut && anfuehrung_schuetzen && c == L'"') t += L"&quot;";
+        else t.push_back(c);
+    }
     return AusgabeWrite(t.c_str());
 }
 

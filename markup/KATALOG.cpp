@@ -507,3 +507,31 @@ bool KATALOG::Name_in(Art art, std::wstring_view name, std::wstring& ziel) {
 bool KATALOG::Doctype(std::wstring_view name, std::wstring& ziel) { return Name_in(DOCTYPE, name, ziel); }
 bool KATALOG::Entity(std::wstring_view name, std::wstring& ziel) { return Name_in(ENTITY, name, ziel); }
 bool KATALOG::Sgmldecl(std::wstring& ziel) { return Name_in(SGMLDECL, L"", ziel); }
+
+// The folders of every file the catalogs name (not of the catalogs
+// themselves, nor of targets on the web).
+void KATALOG::Ordner_sammeln(int k, int tiefe) {
+    if (tiefe > MAX_KATALOGTIEFE || !Erstmals(k)) return;
+    std::vector<std::wstring> kataloge;
+    for (const Eintrag& e : Laden(k).eintraege) {
+        if (e.art == NEXT || e.art == DELEGATE_PUBLIC || e.art == DELEGATE_SYSTEM || e.art == DELEGATE_URI) {
+            kataloge.push_back(e.ziel);
+        } else if (!Hat_Schema(e.ziel) && !e.ziel.empty() && e.ziel[0] == L'/') {
+            ordner_.push_back(e.ziel.substr(0, e.ziel.rfind(L'/') + 1));
+        }
+    }
+    for (const std::wstring& n : kataloge) Ordner_sammeln(Datei_von(n), tiefe + 1);
+}
+
+bool KATALOG::Verzeichnet(std::wstring_view pfad) {
+    if (!ordner_gesammelt_) {
+        ordner_gesammelt_ = true;
+        besucht_.clear();
+        for (int d : liste_) Ordner_sammeln(d, 0);
+        std::sort(ordner_.begin(), ordner_.end());
+        ordner_.erase(std::unique(ordner_.begin(), ordner_.end()), ordner_.end());
+    }
+    for (const std::wstring& o : ordner_)
+        if (Beginnt(pfad, o)) return true;
+    return false;
+}

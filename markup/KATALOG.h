@@ -47,6 +47,10 @@ public:
     bool Doctype(std::wstring_view name, std::wstring& ziel);
     bool Entity(std::wstring_view name, std::wstring& ziel);
     bool Sgmldecl(std::wstring& ziel);
+    // Whether the file lies in (or below) the folder of a file that one of
+    // the catalogs names, so that a document may name it directly. Every
+    // catalog the list reaches is read for it, once.
+    bool Verzeichnet(std::wstring_view pfad);
 
     // URI helpers shared with QUELLE: a reference resolved against a base
     // (a file path or a URI), "file:" URIs turned into paths, "." and ".."
@@ -91,5 +95,8 @@ private:
     std::map<std::wstring, int> nach_pfad_;
     std::vector<int> liste_;  // the catalog files named by variable or default
     std::vector<int> besucht_;  // files searched in the current resolution
+    std::vector<std::wstring> ordner_;  // Verzeichnet: the folders of the targets, each ending in "/"
+    bool ordner_gesammelt_ = false;
+    void Ordner_sammeln(int k, int tiefe);
     bool Erstmals(int k);
 };

@@ -150,6 +150,9 @@ int QUELLE::Aufloesen(std::wstring_view oeffentlich, std::wstring_view system, s
         return 0;
     }
     pfad = KATALOG::Aufloesen(basis, sys);
+    // A file that the catalogs know the folder of, named directly.
+    if (!Darf(pfad) && katalog_ != nullptr && katalog_->Verzeichnet(pfad))
+        Erlauben(pfad.substr(0, pfad.rfind(L'/') + 1));
     if (!Darf(pfad)) {
         Warnung(buf, L"Die Datei '%ls' liegt außerhalb der Ordner, die gelesen werden dürfen.", pfad, stelle);
         return 0;

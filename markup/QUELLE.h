@@ -11,7 +11,9 @@
 // The reading rule: a file found through a catalog may be read wherever it
 // lies (the catalogs are the user's and the system's choice), and its
 // folder, with everything below it, may then be read as well, so that a
-// DTD's modules beside it can be reached by relative names. Every other
+// DTD's modules beside it can be reached by relative names; so may a file
+// named directly that lies in the folder of a file some catalog names (a
+// DTD installed with its catalog entry, named by its path). Every other
 // file must lie in the document's folder or below it, or below a folder
 // allowed by Erlauben(); a relative name may climb with "../" as long as
 // it stays inside. Paths are compared after "." and ".." are taken out,
