@@ -64,6 +64,7 @@
 //   "Die Verarbeitungsanweisung 'xml' ist hier nicht erlaubt."
 //   "Fehlerhafte Textdeklaration (encoding fehlt)."
 //   "Die Notation '%ls' ist nicht deklariert."            validating only, at the end
+//   "Ein als EMPTY deklariertes Element darf kein NOTATION-Attribut haben."  validating only, at the end
 // The attribute-default failures use DTD::Fehlertext().
 #include <string>
 #include <string_view>
@@ -160,6 +161,7 @@ private:
     void Kommentar();
     void Verarbeitung();
     void Bedingt();
+    void Abschnitt_uebergehen(const wchar_t* stelle);
     void Abschnitt_ende();
     void Element();
     int Inhaltsgruppe(MODELL& m, int tiefe, const wchar_t* stelle);

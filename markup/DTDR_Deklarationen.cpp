@@ -87,12 +87,12 @@ void DTDR::Verarbeitung() {
 
 void DTDR::Bedingt() {
     const wchar_t* stelle = Stelle();
+    Nimm(L"<![");
+    // Where none may stand, the whole section is passed over.
     if (Intern_kontext()) {
         Fehler(MARKIERT, L"Bedingte Abschnitte sind nur im externen Subset erlaubt.", stelle);
-        Ueberspringen();
-        return;
+        return Abschnitt_uebergehen(stelle);
     }
-    Nimm(L"<![");
     Leer();
     const bool einschliessen = Wort(L"INCLUDE");
     if (!einschliessen && !Wort(L"IGNORE")) {
@@ -110,7 +110,12 @@ void DTDR::Bedingt() {
         abschnitte_.push_back({Nummer()});
         return;
     }
-    // IGNORE: skipped as text, with nested sections, in this input.
+    Abschnitt_uebergehen(stelle);
+}
+
+// The rest of an IGNORE section, with the sections nested in it, skipped
+// as text in the current input.
+void DTDR::Abschnitt_uebergehen(const wchar_t* stelle) {
     Z();
     Eingabe& e = stapel_.back();
     int tiefe = 1;
@@ -389,6 +394,10 @@ void DTDR::Vorgabe_setzen(int attribut, std::wstring_view roh, const wchar_t* st
     DTD::Expansionsfehler f = DTD::X_GUT;
     std::wstring_view name;
     if (!dtd_->Attributwert_expandieren(roh, wert, f, name)) {
+        if (f == DTD::X_KLEINER && name.empty()) {  // the "<" stands in the literal itself
+            Fehler(ATTLIST, L"Das Zeichen '%ls' ist hier nicht erlaubt.", stelle, L"<");
+            return;
+        }
         // An undeclared entity is a well-formedness fault only where every
         // declaration has been read.
         if (f == DTD::X_UNDEKLARIERT && (!Intern_kontext() || uebergangen_))
@@ -628,6 +637,9 @@ int DTDR::Abschliessen() {
     for (int i = 0; i < dtd_->Attributzahl(); ++i) {
         const DTD::Attribut& a = dtd_->Attribute(i);
         if (a.typ != DTD::T_NOTATION) continue;
+        const int element = dtd_->Element(a.element);
+        if (element >= 0 && dtd_->Elemente(element).inhalt == DTD::LEER)
+            Fehler(ATTLIST, L"Ein als EMPTY deklariertes Element darf kein NOTATION-Attribut haben.", a.stelle);
         for (std::int32_t n : a.werte)
             if (dtd_->Notation_von(n) < 0) Fehler(ATTLIST, L"Die Notation '%ls' ist nicht deklariert.", a.stelle, dtd_->Text(n));
     }
