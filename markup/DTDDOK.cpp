@@ -144,7 +144,7 @@ void DTDDOK::Attributname(int item, const wchar_t* a, const wchar_t* e) {
     attribut_info_ = -1;
     if (tag_info_ < 0) return;
     const Elementinfo& info = infos_[static_cast<std::size_t>(tag_info_)];
-    for (int i = info.erstes; i < info.erstes + info.anzahl; ++i)
+    for (int i = info.erstes; i < info.erstes + info.anzahl && attribut_info_ < 0; ++i)
         if (attribute_[static_cast<std::size_t>(i)].nummer == nummer) attribut_info_ = i;
     if (pruefung_ && attribut_info_ < 0) pruefung_->Attribut_unbekannt(a, e);
 }

@@ -13,7 +13,7 @@
 #
 #   tests/markup/xml_korpus.sh build/tessar [FOLDER...]
 #   KORPUS_LISTE=files.txt tests/markup/xml_korpus.sh build/tessar   # a given list
-set -u
+set -u -o pipefail
 tessar=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 shift
 ordner=("$@")
@@ -31,6 +31,18 @@ if [ -n "${KORPUS_LISTE:-}" ]; then
 else
     find "${ordner[@]}" -xdev -type f -name '*.xml' 2>/dev/null | sort >"$work/liste"
 fi
+
+# The encoding a file declares, in upper case (UTF-8 without a declaration).
+kodierung() {
+    head -c 200 "$1" | tr -d '\0' | grep -oiE "encoding=[\"'][^\"']+" | head -1 | cut -c11- | tr 'a-z' 'A-Z'
+}
+# Encodings the reader decodes (a byte-order mark takes UTF-16 and UTF-32).
+gelesene_kodierung() {
+    case "$(kodierung "$1")" in
+        ""|UTF-8|UTF8|ISO-8859-1|LATIN1|US-ASCII|ASCII|UTF-16|UTF-16LE|UTF-16BE) return 0 ;;
+        *) return 1 ;;
+    esac
+}
 
 # The canonical form without comments, processing instructions and the
 # white space around the document element.
@@ -64,6 +76,8 @@ while IFS= read -r datei; do
     fi
     if cmp -s "$work/soll" "$work/ist"; then
         gleich=$((gleich + 1))
+    elif ! gelesene_kodierung "$datei"; then
+        fehlschlag "encoding not decoded" "$datei" "$(kodierung "$datei")"
     else
         fehlschlag "canonical forms differ" "$datei" "$(cmp "$work/soll" "$work/ist" 2>&1 | head -1)"
     fi
