@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <strings.h>
 
@@ -65,6 +66,14 @@ std::wstring QUELLE::Breit(const char* s) {
         p += folge + 1;
     }
     return out;
+}
+
+std::wstring QUELLE::Echter_Pfad(const std::wstring& pfad) {
+    char* echt = ::realpath(Schmal(pfad).c_str(), nullptr);
+    if (echt == nullptr) return std::wstring();
+    std::wstring ergebnis = Breit(echt);
+    std::free(echt);
+    return ergebnis;
 }
 
 std::wstring QUELLE::Arbeitsordner() {
@@ -150,8 +159,10 @@ int QUELLE::Aufloesen(std::wstring_view oeffentlich, std::wstring_view system, s
         return 0;
     }
     pfad = KATALOG::Aufloesen(basis, sys);
-    // A file that the catalogs know the folder of, named directly.
-    if (!Darf(pfad) && katalog_ != nullptr && katalog_->Verzeichnet(pfad))
+    // A file that the catalogs know the folder of, named directly (also
+    // through a link, as Debian keeps the DTDs' old paths).
+    if (!Darf(pfad) && katalog_ != nullptr &&
+        (katalog_->Verzeichnet(pfad) || katalog_->Verzeichnet(Echter_Pfad(pfad))))
         Erlauben(pfad.substr(0, pfad.rfind(L'/') + 1));
     if (!Darf(pfad)) {
         Warnung(buf, L"Die Datei '%ls' liegt außerhalb der Ordner, die gelesen werden dürfen.", pfad, stelle);

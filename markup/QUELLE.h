@@ -13,7 +13,8 @@
 // folder, with everything below it, may then be read as well, so that a
 // DTD's modules beside it can be reached by relative names; so may a file
 // named directly that lies in the folder of a file some catalog names (a
-// DTD installed with its catalog entry, named by its path). Every other
+// DTD installed with its catalog entry, named by its path, or by a path
+// whose links lead there). Every other
 // file must lie in the document's folder or below it, or below a folder
 // allowed by Erlauben(); a relative name may climb with "../" as long as
 // it stays inside. Paths are compared after "." and ".." are taken out,
@@ -65,6 +66,8 @@ public:
     static std::string Schmal(std::wstring_view s);
     static std::wstring Breit(const char* s);
     static std::wstring Arbeitsordner();
+    // The path with every link followed; empty when it does not exist.
+    static std::wstring Echter_Pfad(const std::wstring& pfad);
 
 private:
     bool Darf(const std::wstring& pfad) const;
