@@ -226,7 +226,11 @@ int SGMLR::document_type_declaration() {
     doctype_oeffentlich = doctype_system = {};
     if (!SGML::document_type_declaration()) return 0;
     Dtd_anlegen();
-    errors += dtd->Abschliessen(doctype_name, doctype_oeffentlich, doctype_system, anfang);
+    // What goes wrong with the external subset is reported at its identifier.
+    const wchar_t* kennung = !doctype_system.empty()      ? doctype_system.data()
+                             : !doctype_oeffentlich.empty() ? doctype_oeffentlich.data()
+                                                            : anfang;
+    errors += dtd->Abschliessen(doctype_name, doctype_oeffentlich, doctype_system, kennung);
     warnings += dtd->Warnungen();
     tags = dtd->Aktiv() ? dtd.get() : nullptr;
     pruefen = dtd->Auftraege().validieren ? dtd.get() : nullptr;
