@@ -154,7 +154,7 @@ TEST(DTD, FaultyDeclarationsAreReported) {
          "FEHLER: (Parser) ATTLIST, Leerraum erwartet.\n" POS(1, 20)},
         {L"<!ATTLIST a b FOO #IMPLIED>]", "FEHLER: (Parser) ATTLIST, Attributtyp erwartet.\n" POS(1, 15)},
         {L"<!ATTLIST a b CDATA \"x<y\">]",
-         "FEHLER: (Parser) ATTLIST, Das Zeichen '<' ist im Attributwert nicht erlaubt (Entität '#').\n" POS(1, 22)},
+         "FEHLER: (Parser) ATTLIST, Das Zeichen '<' ist hier nicht erlaubt.\n" POS(1, 22)},
         {L"<!ATTLIST a b CDATA \"&nix;\">]",
          "FEHLER: (Parser) ATTLIST, Die Entität 'nix' ist nicht deklariert.\n" POS(1, 22)},
         {L"<!ENTITY a \"&#0;\">]", "FEHLER: (Parser) ENTITY, Ungültige Zeichenreferenz.\n" POS(1, 13)},
