@@ -209,9 +209,10 @@ int MODELL::Tabelle(int quelle, const std::vector<Beitrag>& beitraege) {
         return x.name != y.name ? x.name < y.name : x.ziel < y.ziel;
     });
     kanten_.erase(std::unique(erste, kanten_.end()), kanten_.end());
-    erste = kanten_.begin() + static_cast<std::ptrdiff_t>(anfang);
-    for (auto k = erste; k + 1 < kanten_.end(); ++k)
-        if (k->name == (k + 1)->name && k->ziel != (k + 1)->ziel && mehrdeutig_ < 0) mehrdeutig_ = k->name;
+    // By position: an empty table has no iterators to step over.
+    for (std::size_t k = anfang; k + 1 < kanten_.size(); ++k)
+        if (kanten_[k].name == kanten_[k + 1].name && kanten_[k].ziel != kanten_[k + 1].ziel && mehrdeutig_ < 0)
+            mehrdeutig_ = kanten_[k].name;
     tabellen_.push_back({static_cast<std::int32_t>(anfang), static_cast<std::int32_t>(kanten_.size() - anfang)});
     return static_cast<int>(tabellen_.size()) - 1;
 }
