@@ -72,12 +72,13 @@ bool Abgelehnt(const wchar_t* format, const wchar_t* text) {
     return false;
 }
 
-// The rows shared by the checks of a single input name and an output name.
+// The rows shared by the checks of a single input name and an output name;
+// without a message for it, a missing extension is no fault.
 bool CheckDateiname(const wchar_t* text, const wchar_t* const meldungen[4]) {
     Pfadteile t = PfadZerlegen(text);
     if (Leer(text, t, meldungen[0])) return false;
     if (t.name.empty()) return Abgelehnt(meldungen[1], text);
-    if (t.erweiterung.empty()) return Abgelehnt(meldungen[2], text);
+    if (t.erweiterung.empty() && meldungen[2] != nullptr) return Abgelehnt(meldungen[2], text);
     if (HatPlatzhalter(t.name)) return Abgelehnt(meldungen[3], text);
     return true;
 }
@@ -124,11 +125,13 @@ bool CheckEingabemuster(const wchar_t* muster) {
     return true;
 }
 
+// A file named on its own needs no extension: only the output name built
+// from it gets one.
 bool CheckEingabedateiname(const wchar_t* name) {
     static const wchar_t* const meldungen[4] = {
         L"FEHLER: Der Eingabedateiname ist ungültig (leer).\n",
         L"FEHLER: Der angegebene Eingabedateiname ist ungültig (Name wurde nicht erkannt): '%ls'\n",
-        L"FEHLER: Der angegebene Eingabedateiname ist ungültig (Erweiterung wurde nicht erkannt): '%ls'\n",
+        nullptr,
         L"FEHLER: Der angegebene Eingabedateiname enthält ungültige Zeichen (Platzhalterzeichen): '%ls'\n",
     };
     return CheckDateiname(name, meldungen);

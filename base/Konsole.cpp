@@ -14,9 +14,13 @@ namespace {
 // is pushed at once so that progress lines appear while a run goes on.
 struct KonsolePuffer {
     std::string bytes;
+    std::FILE* strom = stdout;
     bool terminal = isatty(STDOUT_FILENO) != 0;
+    bool halten = false;
     std::string* umleitung = nullptr;
     std::mutex lock;
+    bool zeilenanfang = true;
+    long long fehlerzeilen = 0;
     KonsolePuffer() {
         bytes.reserve(1 << 16);
         std::atexit([] { Konsole_Flush(); });
@@ -36,13 +40,14 @@ void flush_locked(KonsolePuffer& p) {
         p.bytes.clear();
         return;
     }
+    if (p.halten) return;
     std::size_t done = 0;
     while (done < p.bytes.size()) {
-        std::size_t n = std::fwrite(p.bytes.data() + done, 1, p.bytes.size() - done, stdout);
+        std::size_t n = std::fwrite(p.bytes.data() + done, 1, p.bytes.size() - done, p.strom);
         if (n == 0) break;  // nowhere left to report a broken console
         done += n;
     }
-    std::fflush(stdout);
+    std::fflush(p.strom);
     p.bytes.clear();
 }
 
@@ -73,8 +78,11 @@ void Konsole_Text(const wchar_t* text, std::size_t length) {
     std::lock_guard<std::mutex> guard(p.lock);
     bool line_end = false;
     for (std::size_t i = 0; i < length; ++i) {
+        if (p.zeilenanfang && text[i] == L'F' && length - i >= 6 && std::wmemcmp(text + i, L"FEHLER", 6) == 0)
+            ++p.fehlerzeilen;
+        p.zeilenanfang = text[i] == L'\n';
         Konsole_Utf8(p.bytes, static_cast<char32_t>(text[i]));
-        if (text[i] == L'\n') line_end = true;
+        if (p.zeilenanfang) line_end = true;
     }
     if (p.bytes.size() >= (1 << 16) || (line_end && p.terminal)) flush_locked(p);
 }
@@ -121,6 +129,12 @@ void Konsole_Print(const wchar_t* format, ...) {
     va_end(args);
 }
 
+long long Konsole_Fehlerzeilen() {
+    KonsolePuffer& p = puffer();
+    std::lock_guard<std::mutex> guard(p.lock);
+    return p.fehlerzeilen;
+}
+
 void Konsole_Umleiten(std::string* ziel) {
     KonsolePuffer& p = puffer();
     std::lock_guard<std::mutex> guard(p.lock);
@@ -128,8 +142,24 @@ void Konsole_Umleiten(std::string* ziel) {
     p.umleitung = ziel;
 }
 
+void Konsole_Halten() {
+    KonsolePuffer& p = puffer();
+    std::lock_guard<std::mutex> guard(p.lock);
+    p.halten = true;
+}
+
+void Konsole_Strom(bool standardfehler) {
+    KonsolePuffer& p = puffer();
+    std::lock_guard<std::mutex> guard(p.lock);
+    p.strom = standardfehler ? stderr : stdout;
+    p.terminal = isatty(standardfehler ? STDERR_FILENO : STDOUT_FILENO) != 0;
+    p.halten = false;
+    flush_locked(p);
+}
+
 void Konsole_Flush() {
     KonsolePuffer& p = puffer();
     std::lock_guard<std::mutex> guard(p.lock);
+    p.halten = false;
     flush_locked(p);
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The console writer: every character the program shows goes through here.
 // Text is wide inside the program and leaves as UTF-8 bytes on standard
-// output, whatever the locale of the environment says. Standard output is
-// only ever used as a byte stream, so narrow and wide stdio never mix.
+// output (or on standard error, while the converted document itself goes to
+// standard output), whatever the locale of the environment says. The stream
+// is only ever used as a byte stream, so narrow and wide stdio never mix.
 #include <cstdarg>
 #include <cstddef>
 #include <string>
@@ -23,7 +24,21 @@ void Konsole_Bytes(const char* bytes, std::size_t length);
 // standard output: a worker process collects one file's console text.
 void Konsole_Umleiten(std::string* ziel);
 
-// Pushes buffered bytes to the operating system. Called at exit as well.
+// How many lines beginning with "FEHLER" have been written: an error line
+// fails the file it was printed for, so the driver compares the count
+// before and after each file.
+long long Konsole_Fehlerzeilen();
+
+// Holds every byte back until Konsole_Strom has chosen the stream: the run
+// knows where its console goes only once the command line is read, and the
+// banner comes before that.
+void Konsole_Halten();
+// Chooses standard error (true) or standard output (false) for the console
+// and shows what was held back.
+void Konsole_Strom(bool standardfehler);
+
+// Pushes buffered bytes to the operating system (ending a hold on the stream
+// chosen so far). Called at exit as well.
 void Konsole_Flush();
 
 // Appends the UTF-8 form of one code point. Values that are no Unicode

@@ -87,7 +87,8 @@ done
 modus=konvertieren
 kopf "Conversion of the book against xsltproc; goal: >= 5x faster, memory <= 0.75x" "xsltproc"
 for lauf in "buch.xb buch.xsl UTF-8" "verlag.xb verlag.xsl UTF-8" "verlag.xb verlag.xsl ISO-8859-1" \
-    "verlag.xb verlag.xsl UTF-16" "zaehler.xb - UTF-8" "fussnoten.xb - UTF-8"; do
+    "verlag.xb verlag.xsl UTF-16" "zaehler.xb - UTF-8" "fussnoten.xb - UTF-8" "markup.xb - UTF-8" \
+    "nummern.xb - UTF-8"; do
     set -- $lauf
     for mb in "${groessen[@]}"; do
         datei=$(dokument buch "$3" "$mb")
@@ -122,6 +123,13 @@ if [[ " ${groessen[*]} " == *" 10 "* && " ${groessen[*]} " == *" 100 "* ]]; then
             'BEGIN { if (a < 0.05) printf "  %-26s (too short at 10 MB)\n", l
                      else printf "  %-26s %5.2f\n", l, b / (10 * a) }'
     done | sort
+fi
+
+if [ -n "${zeit_von[markup.xb UTF-8|100]:-}" ]; then
+    echo
+    echo "Escaping: processor time of markup.xb / buch.xb at 100 MB; goal: <= 1.10"
+    awk -v a="${zeit_von[buch.xb UTF-8|100]}" -v b="${zeit_von[markup.xb UTF-8|100]}" \
+        'BEGIN { printf "  %-26s %5.2f\n", "WRITERESCAPE = MARKUP", b / a }'
 fi
 
 echo

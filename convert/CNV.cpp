@@ -23,11 +23,15 @@ int CNV::Interpreter_Initialisierung(IPR* ipr) {
     basic = &ipr->basic;
     dcl = &ipr->dcl;
     globale_ausgabe = ipr->global_output;
+    maskieren = ipr->basic.markup_maskieren;
     tracking = ipr->tracking;
     nur_pruefen = !ipr->Bereit() && !ipr->tracking;
     track_quelle = &ipr->track_quelle;
     track_aktionen = &ipr->track_aktionen;
     track_ziel = &ipr->track_ziel;
+    schreibkodierung = ipr->writer_encoding;
+    schreibkodierungsname = ipr->writer_kodierung;
+    quelle.vorgabe_kodierung = ipr->reader_kodierung;
     ausgabe_in_gebrauch = ipr->out.OUT_is_Open() ? &ipr->out : &ausgabe;
     OUT* sink = ipr->web_output ? ausgabe_in_gebrauch : nullptr;
     skript->InitFehlerausgabe(sink);
@@ -42,12 +46,16 @@ int CNV::AusgabeOpen(const wchar_t* name, const wchar_t* global, const wchar_t* 
     // No output for an input that could not be read: it would only replace
     // an earlier result with nothing.
     if (!quelle.OK()) return 1;
-    ENCODINGtypeItems encoding = basic != nullptr ? basic->Find_WriterEncoding() : ENC_AUTO;
-    if (encoding == ENC_AUTO) encoding = quelle.decoding;
+    ENCODINGtypeItems encoding = schreibkodierung;
+    std::string kodierung = schreibkodierungsname;
+    if (encoding == ENC_AUTO) {
+        encoding = quelle.decoding;
+        kodierung = quelle.kodierungsname;
+    }
     if (global != nullptr || ausgabe_in_gebrauch != &ausgabe) return 1;
     if (extension == nullptr || extension[0] == 0) return 1;  // a check: nothing to write
     ausgabe.OUT_Eingabe_schuetzen(quelle.dateiname);
-    if (ausgabe.OUT_Open(name, nullptr, nullptr, extension, encoding, true)) return 1;
+    if (ausgabe.OUT_Open(name, nullptr, nullptr, extension, encoding, basic == nullptr || basic->mit_bom, kodierung)) return 1;
     // A conversion without its output would pass as done and write
     // nothing: the file fails. A creation failure has been reported.
     if (ausgabe.ausgabename[0] == 0 && ausgabe.status != 9000)
@@ -91,6 +99,14 @@ int CNV::CheckDecCodesASCII() {
 int CNV::AusgabeWrite(const wchar_t* text) { return ausgabe_in_gebrauch->OUT_Write_String(text); }
 int CNV::AusgabeWrite(wchar_t c) { return ausgabe_in_gebrauch->OUT_Write_Char(c); }
 int CNV::AusgabeWrite(unsigned int code) { return ausgabe_in_gebrauch->OUT_Write_Int(code); }
+
+int CNV::Maskiert_Schreiben(const wchar_t* text, OUTmaskeItems art) {
+    OUT* out = ausgabe_in_gebrauch;
+    out->OUT_Maskierung(art);
+    const int ok = AusgabeWrite(text);
+    out->OUT_Maskierung(OUT_MASKE_KEINE);
+    return ok;
+}
 
 int CNV::AusgabeAbschluss(bool erfolgreich) {
     if (ausgabe_in_gebrauch != &ausgabe) {

@@ -19,6 +19,7 @@
 
 #include "markup/META.h"
 #include "textio/BUF.h"
+#include "textio/MELDUNGEN.h"
 #include "textio/OUT.h"
 
 class BASIC;
@@ -155,6 +156,13 @@ public:
     int Convert_cref(int rule, int item, PARSERtypeItems mode, DATAtypeItems model);
     int Convert_nref(int rule, int item, PARSERtypeItems mode, DATAtypeItems model);
     int Write_data(int item);
+    // Writes text that comes from the document: under WRITERESCAPE = MARKUP
+    // the writer escapes it, as character data or as an attribute value.
+    // Through AusgabeWrite, so the tracking engine sees it as any output.
+    int Dokumenttext_Schreiben(const wchar_t* text, OUTmaskeItems art) {
+        return maskieren && art != OUT_MASKE_KEINE ? Maskiert_Schreiben(text, art) : AusgabeWrite(text);
+    }
+    int Maskiert_Schreiben(const wchar_t* text, OUTmaskeItems art);
     int Write_gref(int item);
     int Write_cref(int item);
     int Write_nref(int item);
@@ -203,12 +211,18 @@ public:
     TRACK* track_aktionen = nullptr;
     TRACK* track_ziel = nullptr;
     bool globale_ausgabe = false;          // the run writes one global output
+    bool maskieren = false;                // WRITERESCAPE = MARKUP
     std::int32_t track_zaehler = 0;
     std::int32_t undeklariert = 0;         // undeclared names met while converting
     bool tracking = false;
     // A check without a script and without tracking reads no item of the
     // store: the document is then parsed without recording it.
     bool nur_pruefen = false;
+    ENCODINGtypeItems schreibkodierung = ENC_AUTO;  // the script's WRITERENCODING
+    std::string schreibkodierungsname;              // its name when ENC_NAMED
+    // The error messages of the conversion, which both buffers report
+    // through while Quelle_Convert runs, so that none floods the console.
+    MELDUNGEN meldungen;
 
     // ---- Per-conversion state of the areas ---------------------------------
     // Each area keeps what it needs to stay linear on large documents
@@ -295,6 +309,12 @@ public:
     // not fit, and then nothing is written.
     static int Berechne_alpha(int n, wchar_t* out, int capacity, bool gross);
     static int Berechne_rom(int n, wchar_t* out, int capacity, bool gross);
+    // COUNT with PATH from the counted element: its number after those of
+    // the elements of its name above it. Work lists: the counts, innermost
+    // first, and the text written.
+    int Zaehlerpfad_Schreiben(int schluessel, int gezaehlt, int name, std::uint32_t format, const wchar_t* trenner);
+    std::vector<int> zaehlerpfad;
+    std::wstring zaehlertext;
     // Two work buffers for attribute values (16387 characters), made once
     // per engine: macros run for every element.
     wchar_t* Makropuffer(int welcher);

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "convert/CNV.h"
-#include "convert/REGEX.h"
+#include "script/REGEX.h"
 #include "script/BASIC.h"
 #include "base/Konsole.h"
 
@@ -152,11 +152,12 @@ std::wstring_view Klein_kopieren(std::wstring_view t, std::vector<wchar_t>& v) {
     return std::wstring_view(v.data(), t.size());
 }
 
-// The string operators 13 to 27 (odd codes).
-bool Zeichenkettenvergleich(CNV& c, const wchar_t* subjekt, const wchar_t* wert, int code) {
+// The string operators 13 to 27 (odd codes). A regular expression that
+// fails leaves its message in `fehler`.
+bool Zeichenkettenvergleich(CNV& c, const wchar_t* subjekt, const wchar_t* wert, int code, const wchar_t** fehler) {
     std::wstring_view s(subjekt), w(wert);
     if (w.empty()) return false;
-    if (code == 25 || code == 27) return unicode_regex_auswerten(subjekt, wert, code == 27);
+    if (code == 25 || code == 27) return unicode_regex_auswerten(subjekt, wert, code == 27, fehler);
     if (s.size() < w.size()) return false;
     if (code == 13 || code == 17 || code == 21) {
         s = Klein_kopieren(s, c.vergleichstexte.klein_subjekt);
@@ -176,13 +177,13 @@ bool Zeichenkettenvergleich(CNV& c, const wchar_t* subjekt, const wchar_t* wert,
     }
 }
 
-bool Vergleichen(CNV& c, const wchar_t* subjekt, const wchar_t* wert, int code) {
+bool Vergleichen(CNV& c, const wchar_t* subjekt, const wchar_t* wert, int code, const wchar_t** fehler) {
     if (code <= 0 || code > 28) return false;
     // The even codes from 6 on (and 2) negate the code below them; 4 is a
-    // comparison of its own.
+    // comparison of its own. A comparison that fails is false either way.
     const bool negiert = code % 2 == 0 && code != 4;
-    if (negiert) return !Vergleichen(c, subjekt, wert, code - 1);
-    if (code >= 13) return Zeichenkettenvergleich(c, subjekt, wert, code);
+    if (negiert) return !Vergleichen(c, subjekt, wert, code - 1, fehler) && *fehler == nullptr;
+    if (code >= 13) return Zeichenkettenvergleich(c, subjekt, wert, code, fehler);
     if (code == 1) return std::wcscmp(subjekt, wert) == 0;
     if ((code == 3 || code == 9 || code == 11) && Gleich_ohne_Fall(subjekt, wert)) return true;
     double x = 0, y = 0;
@@ -205,6 +206,15 @@ bool Vergleichen(CNV& c, const wchar_t* subjekt, const wchar_t* wert, int code) 
     case 9: return o <= 0;
     default: return o >= 0;
     }
+}
+
+// A comparison whose regular expression fails (a pattern taken from an
+// attribute, a search beyond its limits) reports at the compared item.
+bool Vergleichen_melden(CNV& c, int r, const wchar_t* subjekt, const wchar_t* wert, int code) {
+    const wchar_t* fehler = nullptr;
+    const bool ergebnis = Vergleichen(c, subjekt, wert, code, &fehler);
+    if (fehler != nullptr) c.skript->Fehlermeldung(-1, 1, nullptr, L"Regulärer Ausdruck. %ls", fehler, c.basic->Item(r).begin);
+    return ergebnis;
 }
 
 // The context conditions of a search on a candidate: IN and INX must hold,
@@ -362,7 +372,7 @@ int CNV::Check_attribute(int* rule, int* focus, int* other, int implied) {
         wert = Attribut_lesen(*this, r + 2, anderes, basic->Text(r + 2), false, vergleichstexte.wert);
     }
     if (wert == nullptr) return 0;
-    const bool ergebnis = Vergleichen(*this, subjekt, wert, static_cast<int>(op.value));
+    const bool ergebnis = Vergleichen_melden(*this, r + 2, subjekt, wert, static_cast<int>(op.value));
     Grosse_freigeben(vergleichstexte);
     return ergebnis ? 1 : 0;
 }
@@ -382,7 +392,7 @@ int CNV::Check_content(int* rule, int* focus) {
     std::vector<wchar_t>& text = vergleichstexte.subjekt;
     meta.Inhalt_lesen(element, pcdata, 1, text);
     const wchar_t* wert = basic->Item(r + 2).begin != nullptr ? basic->Text(r + 2) : L"";
-    const bool ergebnis = Vergleichen(*this, text.data(), wert, static_cast<int>(op.value));
+    const bool ergebnis = Vergleichen_melden(*this, r + 2, text.data(), wert, static_cast<int>(op.value));
     Grosse_freigeben(vergleichstexte);
     return ergebnis ? 1 : 0;
 }

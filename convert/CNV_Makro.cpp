@@ -156,7 +156,7 @@ int Wert_Makro(CNV& c, int* rule, int item, bool geerbt, bool entitaet, const wc
                               c.Itemname(element), element);
             Skriptfehler(c, schluessel, label, L"im Skript");
         }
-        return c.AusgabeWrite(static_cast<const wchar_t*>(wert));
+        return c.Dokumenttext_Schreiben(wert, OUT_MASKE_ATTRIBUT);
     }
     if (q.stueck < 0) return c.AusgabeWrite(q.vorgabe);
     int stueck = q.stueck;
@@ -266,20 +266,53 @@ int CNV::Convert_makro_chr(int* rule, int item) {
     if (ungueltig) {
         Skriptfehler(*this, stelle, L"CHR", L"Code ist ungültig");
         Fehler_Dokument(L"CHR", L"Code ist ungültig.", nullptr, item);
-        Konsole_Print(L"Hinweis: Code '%s' ist ungültig.\n", zahl.c_str());
+        if (meldungen.Zuletzt_gezeigt()) Konsole_Print(L"Hinweis: Code '%s' ist ungültig.\n", zahl.c_str());
         return 1;
     }
-    if (code > INT32_MAX)
+    Skriptfehler(*this, stelle, L"CHR", L"Code liegt außerhalb des gültigen Unicode-Zeichenbereiches (0..10FFFF)");
+    // The number and its hints go with the message, shown or held back.
+    const bool gezeigt = meldungen.Zuletzt_gezeigt();
+    if (gezeigt && code > INT32_MAX)
         Konsole_Print(L"FEHLER: Die positive Ganzzahl %llu liegt außerhalb des gültigen Wertebereichs. Die Zahl wird "
                       L"auf den maximal zulässigen Wert %d eingestellt.\n",
                       static_cast<unsigned long long>(code), INT32_MAX);
-    Skriptfehler(*this, stelle, L"CHR", L"Code liegt außerhalb des gültigen Unicode-Zeichenbereiches (0..10FFFF)");
     Fehler_Dokument(L"CHR", L"Code liegt außerhalb des gültigen Unicode-Zeichenbereiches (0..10FFFF).", nullptr,
                     item);
-    Konsole_Print(L"Hinweis: Der '%s' liegt außerhalb des gültigen Unicode-Zeichenbereiches (0..10FFFF).\n",
-                  zahl.c_str());
+    if (gezeigt)
+        Konsole_Print(L"Hinweis: Der '%s' liegt außerhalb des gültigen Unicode-Zeichenbereiches (0..10FFFF).\n",
+                      zahl.c_str());
     return 1;
 }
+
+namespace {
+
+constexpr int kZaehlerLaenge = 32;  // characters of one count's text
+
+// The text of one count in the format, into room for kZaehlerLaenge
+// characters and the end; its length, or -1 after the message when it does
+// not fit.
+inline int Zaehlertext(CNV& c, int schluessel, int anzahl, std::uint32_t format, wchar_t* text) {
+    if (anzahl >= 2000000001) {
+        Skriptfehler(c, schluessel, L"COUNT", L"Element-Zähler zu groß");
+        return -1;
+    }
+    int laenge = 0;
+    const wchar_t* zu_gross = L"Element-Zähler für NUM zur groß";
+    switch (format) {
+    case 2: laenge = CNV::Berechne_alpha(anzahl, text, kZaehlerLaenge, false), zu_gross = L"Element-Zähler für ALPHA zur groß"; break;
+    case 3: laenge = CNV::Berechne_alpha(anzahl, text, kZaehlerLaenge, true), zu_gross = L"Element-Zähler für UPALPHA zur groß"; break;
+    case 4: laenge = CNV::Berechne_rom(anzahl, text, kZaehlerLaenge, false), zu_gross = L"Element-Zähler für ROM zur groß"; break;
+    case 5: laenge = CNV::Berechne_rom(anzahl, text, kZaehlerLaenge, true), zu_gross = L"Element-Zähler für UPROM zur groß"; break;
+    default: laenge = Dezimal(anzahl, text); break;
+    }
+    if (laenge > kZaehlerLaenge) {
+        Skriptfehler(c, schluessel, L"COUNT", zu_gross);
+        return -1;
+    }
+    return laenge;
+}
+
+}  // namespace
 
 int CNV::Convert_makro_count(int* rule, int item) {
     const wchar_t* const label = L"COUNT";
@@ -287,10 +320,12 @@ int CNV::Convert_makro_count(int* rule, int item) {
     int r = schluessel + 1;
     int name = 0;
     if (Art(*this, r) == ITEM_NAME) name = basic->Namensnummer(r++);
-    std::uint32_t bereich = 3;  // LEVEL
+    std::uint32_t bereich = COUNT_LEVEL;
     if (Art(*this, r) == ITEM_RANGE) bereich = basic->Item(r++).value;
     std::uint32_t format = 1;   // NUM
     if (Art(*this, r) == ITEM_COUNT_FORMAT) format = basic->Item(r++).value;
+    const wchar_t* trenner = L".";
+    if (bereich == COUNT_PATH && Art(*this, r) == ITEM_LITERAL) trenner = basic->Text(r++);
     *rule = r;
 
     int gezaehlt = item;
@@ -299,23 +334,35 @@ int CNV::Convert_makro_count(int* rule, int item) {
             return Skriptfehler(*this, schluessel, label, L"Starttag des Elementes konnte nicht bestimmt werden");
         name = meta.Tagname(gezaehlt);
     }
+    const bool gefunden = meta.IPR_if_ine_nr(&gezaehlt, name);
+    if (gefunden && bereich == COUNT_PATH) return Zaehlerpfad_Schreiben(schluessel, gezaehlt, name, format, trenner);
     int anzahl = 0;
-    if (meta.IPR_if_ine_nr(&gezaehlt, name)) anzahl = bereich == 2 ? meta.IPR_count_doc(gezaehlt) : meta.IPR_count(gezaehlt);
-    if (anzahl >= 2000000001) return Skriptfehler(*this, schluessel, label, L"Element-Zähler zu groß");
-
-    constexpr int kLaenge = 32;
-    wchar_t text[kLaenge + 1];
-    int laenge = 0;
-    const wchar_t* zu_gross = L"Element-Zähler für NUM zur groß";
-    switch (format) {
-    case 2: laenge = Berechne_alpha(anzahl, text, kLaenge, false), zu_gross = L"Element-Zähler für ALPHA zur groß"; break;
-    case 3: laenge = Berechne_alpha(anzahl, text, kLaenge, true), zu_gross = L"Element-Zähler für UPALPHA zur groß"; break;
-    case 4: laenge = Berechne_rom(anzahl, text, kLaenge, false), zu_gross = L"Element-Zähler für ROM zur groß"; break;
-    case 5: laenge = Berechne_rom(anzahl, text, kLaenge, true), zu_gross = L"Element-Zähler für UPROM zur groß"; break;
-    default: laenge = Dezimal(anzahl, text); break;
-    }
-    if (laenge > kLaenge) return Skriptfehler(*this, schluessel, label, zu_gross);
+    if (gefunden) anzahl = bereich == COUNT_DOC ? meta.IPR_count_doc(gezaehlt) : meta.IPR_count(gezaehlt);
+    wchar_t text[kZaehlerLaenge + 1];
+    if (Zaehlertext(*this, schluessel, anzahl, format, text) < 0) return 0;
     return AusgabeWrite(static_cast<const wchar_t*>(text));
+}
+
+// The counted element and every element of its name above it, innermost
+// first, then written outermost first. Each step up asks the ancestor memo
+// of COUNT, so a deep chain is climbed once for the whole document.
+int CNV::Zaehlerpfad_Schreiben(int schluessel, int gezaehlt, int name, std::uint32_t format, const wchar_t* trenner) {
+    zaehlerpfad.clear();
+    for (;;) {
+        zaehlerpfad.push_back(meta.IPR_count(gezaehlt));
+        int oben = meta.Elternteil(gezaehlt);
+        if (oben < 0 || !meta.IPR_if_ine_nr(&oben, name)) break;
+        gezaehlt = oben;
+    }
+    zaehlertext.clear();
+    wchar_t text[kZaehlerLaenge + 1];
+    for (auto z = zaehlerpfad.rbegin(); z != zaehlerpfad.rend(); ++z) {
+        const int laenge = Zaehlertext(*this, schluessel, *z, format, text);
+        if (laenge < 0) return 0;
+        if (z != zaehlerpfad.rbegin()) zaehlertext += trenner;
+        zaehlertext.append(text, static_cast<std::size_t>(laenge));
+    }
+    return AusgabeWrite(zaehlertext.c_str());
 }
 
 int CNV::Convert_makro_file(int* rule, int item) {
@@ -371,7 +418,7 @@ int CNV::Convert_makro_file(int* rule, int item) {
         wchar_t* rueck = std::wcsrchr(datei, L'\\');
         if (punkt != nullptr && (schraeg == nullptr || punkt > schraeg) && (rueck == nullptr || punkt > rueck)) *punkt = 0;
     }
-    if (!AusgabeWrite(static_cast<const wchar_t*>(datei))) return 0;
+    if (!Dokumenttext_Schreiben(datei, OUT_MASKE_ATTRIBUT)) return 0;
     if (erweiterung == nullptr || erweiterung[0] == 0) return 1;
     if (erweiterung[0] != L'.' && !AusgabeWrite(L'.')) return 0;
     return AusgabeWrite(erweiterung);
@@ -440,7 +487,7 @@ int CNV::Convert_makro_token(int* rule, int item) {
                             Itemname(element), element);
             text = p;
         }
-        if (!AusgabeWrite(text)) return 0;
+        if (!Dokumenttext_Schreiben(text, OUT_MASKE_ATTRIBUT)) return 0;
     }
     return 1;
 }

@@ -24,6 +24,40 @@ void Tagfehler(CNV& cnv, int rule, int item, bool leer) {
                         cnv.Itemname(item), item);
 }
 
+// While an element is converted, messages about the script are told apart
+// by it; the enclosing element's turn comes back afterwards.
+class Meldungselement {
+public:
+    Meldungselement(MELDUNGEN& m, const void* element) : m_(m), vorher_(m.element) { m.element = element; }
+    ~Meldungselement() { m_.element = vorher_; }
+    Meldungselement(const Meldungselement&) = delete;
+    Meldungselement& operator=(const Meldungselement&) = delete;
+
+private:
+    MELDUNGEN& m_;
+    const void* vorher_;
+};
+
+// The conversion reports through the message record; at its end the record
+// tells what it held back.
+class Meldungsbremse {
+public:
+    explicit Meldungsbremse(CNV& c) : c_(c) {
+        c.quelle.meldungen = &c.meldungen;
+        if (c.skript != nullptr) c.skript->meldungen = &c.meldungen;
+    }
+    ~Meldungsbremse() {
+        c_.meldungen.Bilanz();
+        c_.quelle.meldungen = nullptr;
+        if (c_.skript != nullptr) c_.skript->meldungen = nullptr;
+    }
+    Meldungsbremse(const Meldungsbremse&) = delete;
+    Meldungsbremse& operator=(const Meldungsbremse&) = delete;
+
+private:
+    CNV& c_;
+};
+
 void Endtagfehler(CNV& cnv, int rule, int item) {
     cnv.Fehler_Dokument(L"Endtag", L"Beim Konvertieren des Endtags '%ls' ist ein Fehler aufgetreten.",
                         cnv.Itemname(item), item);
@@ -85,6 +119,7 @@ int CNV::Markup_Schreiben(const wchar_t* text, const wchar_t* label, const wchar
 // ------------------------------------------------------------------- walks
 
 int CNV::Quelle_Convert() {
+    const Meldungsbremse bremse(*this);
     undeklariert = 0;
     const int n = meta.Anzahl();
     if (n == 0) return 1;
@@ -101,7 +136,7 @@ int CNV::Quelle_Convert() {
                 Fehler_Dokument(nullptr, L"Endtag '%ls' außerhalb des Basiselementes gefunden.", it.start, i);
                 return 0;
             case META_DATA:
-                if (!basic->only_defined_data && !AusgabeWrite(it.start)) return 0;
+                if (!basic->only_defined_data && !Dokumenttext_Schreiben(it.start, OUT_MASKE_TEXT)) return 0;
                 break;
             case META_DATA_GREF:
                 Fehler_Dokument(nullptr, L"Entität '%ls' außerhalb des Basiselementes gefunden.", it.start, i);
@@ -132,6 +167,7 @@ int CNV::Convert_Element(int* item, DATAtypeItems model, PARSERtypeItems mode, c
     }
     const wchar_t* const text = meta.Item(start).start;
     const int name = meta.Tagname(start);
+    const Meldungselement element(meldungen, text);
     const int ebene = meta.Item(start).level;
     if (!Stapel_reicht()) {
         Fehler_Dokument(L"Element", L"Maximale Verschachtelungstiefe überschritten.", nullptr, start);
@@ -444,7 +480,9 @@ int CNV::Convert_Attribute_Daten(int rule, int* item, DATAtypeItems model) {
                 break;
             default:
                 if (p.start == nullptr || model == DATA_DROP) break;
-                if (anfuehrung_schuetzen) {
+                if (maskieren) {
+                    ok = Dokumenttext_Schreiben(p.start, OUT_MASKE_ATTRIBUT);
+                } else if (anfuehrung_schuetzen) {
                     // A value copied into double quotes must not end early
                     // at a double quote it held between single quotes.
                     for (const wchar_t* c = p.start; ok && *c != 0; ++c)
@@ -527,7 +565,9 @@ int CNV::Write_etag(int item) {
 
 int CNV::Write_data(int item) {
     const wchar_t* text = Itemname(item);
-    return Markup_Schreiben(text, L"DATA", L"Die Daten '%ls' konnten nicht ausgegeben werden.", text, item);
+    if (Dokumenttext_Schreiben(text, OUT_MASKE_TEXT)) return 1;
+    Fehler_Dokument(L"DATA", L"Die Daten '%ls' konnten nicht ausgegeben werden.", text, item);
+    return 0;
 }
 
 int CNV::Write_gref(int item) {

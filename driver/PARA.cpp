@@ -64,6 +64,20 @@ bool PARA::LeseSchalterText(wchar_t const* praefix, wchar_t* ziel, unsigned long
     return false;
 }
 
+bool PARA::LeseSchalterWert(wchar_t const* schalter, std::wstring& wert) {
+    wert.clear();
+    if (schalter == nullptr) return false;
+    const std::size_t n = std::wcslen(schalter);
+    for (int i = 1; i < liste.Anzahl(); ++i) {
+        std::wstring& eintrag = liste[i];
+        if (eintrag.size() < n || wcsncasecmp(eintrag.c_str(), schalter, n) != 0) continue;
+        wert = eintrag.substr(n);
+        eintrag.clear();
+        return true;
+    }
+    return false;
+}
+
 bool PARA::LeseSchalterZahl(wchar_t const* schalter, int* zahl) {
     if (schalter == nullptr || zahl == nullptr) return false;
     const std::size_t n = std::wcslen(schalter);

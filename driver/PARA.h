@@ -4,6 +4,7 @@
 // entry it takes (it becomes empty), so each argument is used once and
 // whatever is left at the end is an unknown parameter.
 #include <cstdint>
+#include <string>
 
 #include "base/LISTESTR.h"
 
@@ -23,6 +24,9 @@ public:
     // An entry that is the switch (ignoring case) followed by a number from
     // 1 to 9999; any other entry that begins with it is left in the list.
     bool LeseSchalterZahl(wchar_t const* schalter, int* zahl);
+    // The text after the switch of an entry that begins with it (the switch
+    // ignoring case, such as "-shard="), of any length; it may be empty.
+    bool LeseSchalterWert(wchar_t const* schalter, std::wstring& wert);
     // The next positional parameter.
     bool LeseText(wchar_t* ziel, unsigned long kapazitaet);
     // Every entry left, joined by single blanks; nothing is consumed.

@@ -122,6 +122,17 @@ VERZLINUX::VERZLINUX(wchar_t const* eingabe, bool rekursiv, bool sortiert) : rek
     }
 }
 
+VERZLINUX::VERZLINUX(std::vector<std::wstring> dateien) : reg(std::move(dateien)) {
+    start_schmal = ArbeitsverzeichnisSchmal();
+    startverzeichnis = basisverzeichnis = SchmalZuBreit(start_schmal.c_str());
+    if (start_schmal.empty()) {
+        fehler = 20105;
+        Konsole_Print(L"FEHLER: %d (Verzeichnis) Das System kann das aktuelle Arbeitsverzeichnis nicht ermitteln.\n",
+                      fehler);
+    }
+    anzahl = static_cast<std::int64_t>(reg.size());
+}
+
 VERZLINUX::~VERZLINUX() {
     if (ausdruck_bereit) regfree(&ausdruck);
 }
@@ -142,16 +153,17 @@ bool VERZLINUX::InitSuchmuster(wchar_t const* eingabe) {
     }
     Pfadteile t = PfadZerlegen(absolut.c_str());
     bool ohne_verzeichnis = t.server.empty() && t.verzeichnis.empty();
-    if (ohne_verzeichnis || t.name.empty() || t.erweiterung.empty()) {
+    // A pattern has an extension (the driver has checked it); a file named
+    // on its own needs none.
+    if (ohne_verzeichnis || t.name.empty()) {
         Konsole_Print(L"FEHLER: (Verzeichnis) Der Angegebener Dateiname ist ungültig (%ls)\n", eingabe);
         if (ohne_verzeichnis) Konsole_Text(L"Das Verzeichnis konnte nicht ermittelt werden\n");
         if (t.name.empty()) Konsole_Text(L"Der Dateiname konnte nicht ermittelt werden\n");
-        if (t.erweiterung.empty()) Konsole_Text(L"Die Dateiextension konnte nicht ermittelt werden\n");
         return false;
     }
     basisverzeichnis = t.server + t.verzeichnis;
     while (basisverzeichnis.size() > 1 && basisverzeichnis.back() == L'/') basisverzeichnis.pop_back();
-    dateimuster = t.name + L"." + t.erweiterung;
+    dateimuster = t.erweiterung.empty() ? t.name : t.name + L"." + t.erweiterung;
     suchausdruck = BreitZuSchmal(Suchausdruck(dateimuster).c_str());
     if (ausdruck_bereit) regfree(&ausdruck);
     ausdruck_bereit = regcomp(&ausdruck, suchausdruck.c_str(), REG_EXTENDED | REG_NOSUB) == 0;
@@ -231,6 +243,11 @@ bool VERZLINUX::RegisterWrite(std::wstring const& pfad) {
     }
     anzahl = static_cast<std::int64_t>(reg.size());
     return true;
+}
+
+void VERZLINUX::RegisterBehalten(std::function<bool(std::wstring const&)> const& behalten) {
+    std::erase_if(reg, [&behalten](std::wstring const& pfad) { return !behalten(pfad); });
+    anzahl = static_cast<std::int64_t>(reg.size());
 }
 
 bool VERZLINUX::RegisterRead(std::int64_t i, wchar_t* ziel) {

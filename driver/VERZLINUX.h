@@ -17,12 +17,16 @@
 #include <regex.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 class VERZLINUX {
 public:
     VERZLINUX(wchar_t const* eingabe, bool rekursiv, bool sortiert);
+    // A register of the given paths, in their order, without a search; the
+    // base directory is the working directory.
+    explicit VERZLINUX(std::vector<std::wstring> dateien);
     ~VERZLINUX();
     VERZLINUX(const VERZLINUX&) = delete;
     VERZLINUX& operator=(const VERZLINUX&) = delete;
@@ -30,6 +34,8 @@ public:
     // Copies entry i (1 to Anzahl()) into a buffer of 1024 characters.
     bool RegisterRead(std::int64_t i, wchar_t* ziel);
     bool RegisterWrite(std::wstring const& pfad);
+    // Keeps the entries for which the test holds, in their order.
+    void RegisterBehalten(std::function<bool(std::wstring const&)> const& behalten);
 
     bool InitSuchmuster(wchar_t const* eingabe);
     void DirAuslesen(std::wstring const& verzeichnis);

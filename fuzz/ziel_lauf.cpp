@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ipr.global_output = true;
             ipr.out.OUT_Eingabe_schuetzen(dokument.c_str());
             ipr.out.OUT_Open(dokument.c_str(), ordner.c_str(), L"ergebnis.htm", nullptr,
-                             ipr.basic.Find_WriterEncoding(), true);
+                             ipr.writer_encoding, ipr.basic.mit_bom, ipr.writer_kodierung);
             if (tracking != 0) Tracking_Globalbeginn(ipr);
             schutz.Aufnehmen(ipr.out.ausgabename);
             Datei(ipr, dokument.c_str(), tracking, L"ergebnis.htm", nullptr, schutz);

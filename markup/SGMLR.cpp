@@ -2,6 +2,8 @@
 
 #include <climits>
 #include <cstdint>
+#include <cwchar>
+#include <cwctype>
 #include <string>
 
 #include "textio/BUF.h"
@@ -105,6 +107,7 @@ int SGMLR::start_tag_name(wchar_t* out) {
     const int nummer =
         aufnehmen(META_STARTTAG, anfang, cursor, ebene, static_cast<int>(geschwister.Item()));
     if (nummer != 0) letzter = nummer;
+    tag_attribute.clear();
     if (tags != nullptr && nummer != 0) tags->Starttag(nummer - 1, anfang, cursor);
     return 1;
 }
@@ -138,12 +141,53 @@ int SGMLR::empty_element(wchar_t* name_buffer) {
     return skript->IPR_is_SGML_Empty_Element(name_buffer) ? 1 : 0;
 }
 
+// A repeated attribute is a well-formedness error in XML; SGML and HTML
+// take the first value and warn. Either way the repetition is left out of
+// the store, so that no condition, VALUE or copy sees its value.
 int SGMLR::attribute_name() {
     wchar_t* anfang = cursor;
+    attribut_verwerfen = false;
     if (!SGML::attribute_name()) return 0;
+    if (attribut_schon_da(anfang, cursor)) {
+        const std::wstring name(anfang, cursor);
+        if (dcl->xml)
+            fehler(L"Attribut", L"Das Attribut '%ls' ist im Starttag mehrfach angegeben.", anfang, name.c_str());
+        else
+            warnung(L"Attribut", L"Das Attribut '%ls' ist im Starttag mehrfach angegeben, es gilt der erste Wert.",
+                    anfang, name.c_str());
+        attribut_verwerfen = true;
+        return 1;
+    }
     const int nummer = aufnehmen(META_ATTR_NAME, anfang, cursor, ebene, 0);
     if (tags != nullptr && nummer != 0) tags->Attributname(nummer - 1, anfang, cursor);
     return 1;
+}
+
+bool SGMLR::attribut_schon_da(const wchar_t* a, const wchar_t* e) {
+    constexpr std::size_t LINEAR = 16;
+    const std::size_t laenge = static_cast<std::size_t>(e - a);
+    auto schluessel = [this](const wchar_t* von, const wchar_t* bis) {
+        std::wstring s(von, bis);
+        if (dcl->namecase)
+            for (wchar_t& c : s) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+        return s;
+    };
+    // The names of this tag so far, kept by the reader itself: a check
+    // without recording has no items to look them up in.
+    if (tag_attribute.size() == LINEAR) {
+        attributnamen.clear();
+        for (const auto& [von, bis] : tag_attribute) attributnamen.insert(schluessel(von, bis));
+    }
+    if (tag_attribute.size() >= LINEAR) {
+        tag_attribute.emplace_back(a, e);
+        return !attributnamen.insert(schluessel(a, e)).second;
+    }
+    for (const auto& [von, bis] : tag_attribute) {
+        if (static_cast<std::size_t>(bis - von) != laenge) continue;
+        if (dcl->namecase ? wcsncasecmp(von, a, laenge) == 0 : std::wmemcmp(von, a, laenge) == 0) return true;
+    }
+    tag_attribute.emplace_back(a, e);
+    return false;
 }
 
 int SGMLR::attribute_value() {
@@ -163,8 +207,11 @@ int SGMLR::document_type_name() {
 // ------------------------------------------------------------ the contexts
 
 int SGMLR::attribute_value_literal() {
-    const int gelesen = im_kontext(ATTRIBUTWERT, [this] { return SGML::attribute_value_literal(); });
-    if (gelesen && tags != nullptr) tags->Attributwert();
+    const bool verwerfen = attribut_verwerfen;
+    attribut_verwerfen = false;
+    const int gelesen =
+        im_kontext(verwerfen ? KEIN : ATTRIBUTWERT, [this] { return SGML::attribute_value_literal(); });
+    if (gelesen && !verwerfen && tags != nullptr) tags->Attributwert();
     return gelesen;
 }
 

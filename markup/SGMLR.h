@@ -11,7 +11,11 @@
 // which the reader records in its place (text read as content where it
 // holds markup).
 #include <memory>
+#include <string>
 #include <string_view>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "base/LISTEINT.h"
 #include "markup/META.h"
@@ -92,6 +96,9 @@ private:
     int zahlenwert(const wchar_t* a, const wchar_t* e, bool hex);
     void Dtd_anlegen();
     bool Ersetzen(const wchar_t* a, const wchar_t* e, const wchar_t* stelle);
+    // Whether the start tag being read already has an attribute of the name
+    // a..e (compared as the declarations compare names); remembers it.
+    bool attribut_schon_da(const wchar_t* a, const wchar_t* e);
 
     META* meta = nullptr;      // not owned
     const SKRIPTFRAGEN* skript = nullptr;  // not owned; null: no script
@@ -110,4 +117,10 @@ private:
     KATALOG* katalog = nullptr;
     bool doctype_kennung = false;  // reading the DOCTYPE's external identifier
     std::wstring_view doctype_oeffentlich, doctype_system;
+    // A repeated attribute of a start tag is not recorded: its value must
+    // count nowhere. Tags with many attributes keep their names in a set,
+    // so that a huge tag is not searched once per attribute.
+    bool attribut_verwerfen = false;
+    std::vector<std::pair<const wchar_t*, const wchar_t*>> tag_attribute;
+    std::unordered_set<std::wstring> attributnamen;
 };

@@ -1,7 +1,9 @@
 // The productions around the document element: the document frame, the
 // prolog, the document type declaration with its entity declarations,
 // marked sections, and the XML declaration of the script file.
+#include <algorithm>
 #include <cwchar>
+#include <cwctype>
 
 #include "markup/SGML.h"
 #include "textio/BUF.h"
@@ -638,6 +640,11 @@ int SGML::xml_encoding_declaration() {
         if (k.widerspruch != nullptr && erkannt != k.art1 && erkannt != k.art2) fehler(XMLDEKL, k.widerspruch, a);
         return 1;
     }
+    // Any other name is right when the text was read through iconv by it.
+    if (buf != nullptr && buf->decoding == ENC_NAMED && buf->kodierungsname.size() == std::wcslen(work_name) &&
+        std::equal(buf->kodierungsname.begin(), buf->kodierungsname.end(), work_name,
+                   [](char a, wchar_t b) { return std::towlower(static_cast<unsigned char>(a)) == std::towlower(b); }))
+        return 1;
     fehler(XMLDEKL, L"Die Kodierung '%ls' wird nicht unterstützt.", a, work_name);
     return 1;
 }

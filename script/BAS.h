@@ -110,7 +110,7 @@ public:
     // Macro keywords (keyword only; the parameters are read by the caller).
     virtual unsigned int makro_chr();
     virtual unsigned int makro_count();
-    // LEVEL 3, DOC 2.
+    // LEVEL 3, DOC 2, PATH 5.
     virtual unsigned int makro_count_type();
     // NUM 1, ALPHA 2, UPALPHA 3, ROM 4, UPROM 5.
     virtual unsigned int makro_count_format();
@@ -167,6 +167,10 @@ public:
     virtual unsigned int file_writer_characters_type();
     // ALL 2, SMART 1; default 2.
     virtual unsigned int file_warnings_type();
+    // NONE 1, MARKUP 2.
+    virtual unsigned int file_writer_escape_type();
+    // YES 2, NO 1.
+    virtual unsigned int file_writer_bom_type();
 
 protected:
     // The script's own declaration record: SGML names until a prolog
@@ -240,6 +244,7 @@ private:
     bool attribute_path();
     bool value_macro(unsigned int (BAS::*word)(), const wchar_t* subject);
     bool count_macro();
+    bool count_path_parameters();
     bool copy_macro(unsigned int (BAS::*word)(), const wchar_t* subject, bool context_required,
                     unsigned int (BAS::*range)());
     bool del_macro();

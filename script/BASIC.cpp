@@ -523,6 +523,16 @@ ENCODINGtypeItems BASIC::Find_WriterEncoding() const {
         SettingValue(ITEM_WRITERENCODING, ENC_AUTO, L"WriterEncoding wurde mehrfach definiert."));
 }
 
+std::string BASIC::Kodierungsname(BASICtypeItems setting) const {
+    const Setting s = ScanSetting(setting);
+    if (s.last < 0 || Item(s.last).value != ENC_NAMED) return std::string();
+    const BASICitem& it = Item(s.last);
+    // The script parser takes only ASCII letters, digits and ".", "_", "-".
+    std::string name;
+    for (const wchar_t* p = it.begin; p != nullptr && p < it.end; ++p) name.push_back(static_cast<char>(*p));
+    return name;
+}
+
 // SYNTAX HTML is its own syntax: the XML query answers false for it, so that
 // the set-up, which asks for XML first, reaches the HTML declaration.
 bool BASIC::IPR_is_XML_Syntax() const {
@@ -570,4 +580,13 @@ bool BASIC::IPR_is_External_DTD() const {
 bool BASIC::IPR_is_Only_Defined_PCDATA_Type() const {
     Setting s = ScanSetting(ITEM_CONVERTDATA);
     return s.first >= 0 && Item(s.first).value == ENTY_ONLYDEFINED;
+}
+
+ESCAPEtypeItems BASIC::Find_WriterEscape(ESCAPEtypeItems fallback) const {
+    return static_cast<ESCAPEtypeItems>(
+        SettingValue(ITEM_WRITERESCAPE, fallback, L"WRITERESCAPE wurde mehrfach definiert."));
+}
+
+bool BASIC::IPR_is_WriterBom() const {
+    return SettingValue(ITEM_WRITERBOM, BOM_YES, L"WRITERBOM wurde mehrfach definiert.") == BOM_YES;
 }

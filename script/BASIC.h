@@ -96,6 +96,8 @@ enum BASICtypeItems : std::uint32_t {
     ITEM_READERENCODING = 0x800A,
     ITEM_WRITERENCODING = 0x800B,
     ITEM_WARNINGS = 0x800D,
+    ITEM_WRITERESCAPE = 0x800E,
+    ITEM_WRITERBOM = 0x800F,
     ITEM_READERDTD = 0x8010,
 };
 
@@ -112,6 +114,9 @@ enum DTDtypeItems : std::uint32_t { DTD_INTERNAL = 1, DTD_EXTERNAL = 2 };
 enum MODELtypeItems : std::uint32_t { MODEL_GROUP = 1, MODEL_EMPTY = 2, MODEL_MIXED = 3, MODEL_DATA = 4 };
 enum WARNINGStypeItems : std::uint32_t { WARNINGS_SMART = 1, WARNINGS_ALL = 2 };
 enum NAMECASEtypeItems : std::uint32_t { NAMECASE_NO = 1, NAMECASE_YES = 2 };
+enum COUNTtypeItems : std::uint32_t { COUNT_DOC = 2, COUNT_LEVEL = 3, COUNT_PATH = 5 };
+enum ESCAPEtypeItems : std::uint32_t { ESCAPE_NONE = 1, ESCAPE_MARKUP = 2 };
+enum BOMtypeItems : std::uint32_t { BOM_NO = 1, BOM_YES = 2 };
 
 class BASIC : public SKRIPTFRAGEN {
 public:
@@ -194,6 +199,9 @@ public:
     // Settings. Each query reports repeated settings on every call.
     ENCODINGtypeItems Find_ReaderEncoding() const;
     ENCODINGtypeItems Find_WriterEncoding() const;
+    // The name of an ENC_NAMED encoding as the setting (ITEM_READERENCODING
+    // or ITEM_WRITERENCODING) gives it; empty for the others. No message.
+    std::string Kodierungsname(BASICtypeItems setting) const;
     bool IPR_is_XML_Syntax() const;
     bool IPR_is_HTML_Syntax() const;
     bool IPR_is_Namecase(bool fallback) const;
@@ -206,6 +214,10 @@ public:
     // READERDTD = EXTERNAL.
     bool IPR_is_External_DTD() const;
     bool IPR_is_Only_Defined_PCDATA_Type() const;
+    // WRITERESCAPE, or the syntax's default when the script does not say.
+    ESCAPEtypeItems Find_WriterEscape(ESCAPEtypeItems fallback) const;
+    // WRITERBOM; YES when the script does not say.
+    bool IPR_is_WriterBom() const;
 
     // Conversion switches, written once by the interpreter set-up. Readers
     // that run per document (the document reader, the conversion) take them
@@ -217,6 +229,8 @@ public:
     bool only_defined_data = false;
     int warning_level = WARNINGS_ALL;
     bool debug = false;
+    bool markup_maskieren = false;  // document text is escaped for markup
+    bool mit_bom = true;            // Unicode outputs begin with a byte-order mark
 
 private:
     struct NameHash {

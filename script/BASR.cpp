@@ -327,3 +327,9 @@ unsigned int BASR::file_warnings_type() {
 unsigned int BASR::file_readerdtd_type() {
     return Aufnehmen([this] { return BAS::file_readerdtd_type(); }, ITEM_READERDTD, TEXT | WERT);
 }
+unsigned int BASR::file_writer_escape_type() {
+    return Aufnehmen([this] { return BAS::file_writer_escape_type(); }, ITEM_WRITERESCAPE, TEXT | WERT);
+}
+unsigned int BASR::file_writer_bom_type() {
+    return Aufnehmen([this] { return BAS::file_writer_bom_type(); }, ITEM_WRITERBOM, TEXT | WERT);
+}

@@ -10,6 +10,7 @@ const wchar_t* const kInvalidParameter = L"Parametercode ('{parameter}') erwarte
 const wchar_t* const kMissingContext =
     L"Element oder Kontextbedingung ('{element}'/'({...})) erwartet.";
 const wchar_t* const kSearchSubject = L"FIND";
+constexpr unsigned int kCountPath = 5;  // the scope PATH of makro_count_type
 
 }  // namespace
 
@@ -35,8 +36,8 @@ unsigned int BAS::makro_token() { return keyword(L"TOKEN") ? 1 : 0; }
 unsigned int BAS::makro_file() { return keyword(L"FILE") ? 1 : 0; }
 
 unsigned int BAS::makro_count_type() {
-    static const Word words[] = {{L"LEVEL", 3}, {L"DOC", 2}};
-    return word_of(words, 2);
+    static const Word words[] = {{L"LEVEL", 3}, {L"DOC", 2}, {L"PATH", 5}};
+    return word_of(words, 3);
 }
 
 unsigned int BAS::makro_count_format() {
@@ -143,7 +144,9 @@ bool BAS::count_macro() {
     }
     element_name();
     if (punct(L",")) {
-        if (makro_count_type()) {
+        if (const unsigned int scope = makro_count_type(); scope == kCountPath) {
+            if (!count_path_parameters()) return false;
+        } else if (scope != 0) {
             if (punct(L",") && !makro_count_format()) {
                 error(subject, L"Zählerformat ('NUM', 'ALPHA', 'ROM') erwartet.");
                 return false;
@@ -156,6 +159,20 @@ bool BAS::count_macro() {
         }
     }
     return close_paren(subject, kMissingParenEnd);
+}
+
+// After PATH the format and a separator literal, each optional:
+// PATH[,format][,"text"].
+bool BAS::count_path_parameters() {
+    if (!punct(L",")) return true;
+    if (makro_count_format()) {
+        if (!punct(L",") || makro_literal()) return true;
+        error(L"COUNT", L"Separatortext ('...') erwartet.");
+        return false;
+    }
+    if (makro_literal()) return true;
+    error(L"COUNT", L"Zählerformat ('NUM', 'ALPHA', 'ROM') oder Separatortext ('...') erwartet.");
+    return false;
 }
 
 // COPY(context[,range][,count],type[,element][,"text"]) and CUT, whose

@@ -1,10 +1,12 @@
 // The settings block at the head of a script.
 #include "script/BAS.h"
 
+#include <cwchar>
 #include <cwctype>
 #include <string>
 
 #include "textio/ENCODING.h"
+#include "textio/Fremdkodierung.h"
 
 namespace {
 
@@ -12,7 +14,7 @@ const wchar_t* const kMissingSeparator = L"Abschluss-Separator (' ',CR,LF) fehlt
 
 }  // namespace
 
-// Settings come in any order and may repeat; a turn tries all thirteen and the
+// Settings come in any order and may repeat; a turn tries all fifteen and the
 // block ends with the first turn in which none is read.
 unsigned int BAS::settings() {
     unsigned int read = 0;
@@ -35,6 +37,10 @@ unsigned int BAS::settings() {
                            L"Angabe der Kodierung fehlt.") ||
                    setting(L"WRITERCHARACTERS", &BAS::file_writer_characters_type,
                            L"Angabe von CHARACTERS (Zeichenkette) fehlt.") ||
+                   setting(L"WRITERESCAPE", &BAS::file_writer_escape_type,
+                           L"Angabe von WRITERESCAPE (NONE oder MARKUP) fehlt.") ||
+                   setting(L"WRITERBOM", &BAS::file_writer_bom_type,
+                           L"Angabe von WRITERBOM (YES oder NO) fehlt.") ||
                    setting(L"SYSTEM", &BAS::file_system_name,
                            L"System-Identifikator Zeichenkette) fehlt.") ||
                    setting(L"PUBLIC", &BAS::file_public_id,
@@ -107,22 +113,44 @@ unsigned int BAS::file_warnings_type() {
     return word_or_default(words, 2, 2);
 }
 
+unsigned int BAS::file_writer_escape_type() {
+    static const Word words[] = {{L"NONE", 1}, {L"MARKUP", 2}};
+    return word_of(words, 2);
+}
+
+unsigned int BAS::file_writer_bom_type() {
+    static const Word words[] = {{L"YES", 2}, {L"NO", 1}};
+    return word_of(words, 2);
+}
+
 unsigned int BAS::file_reader_encoding_type() { return encoding_name(L"READERENCODING"); }
 unsigned int BAS::file_writer_encoding_type() { return encoding_name(L"WRITERENCODING"); }
 
+// The name is read whole, in the form the XML recommendation gives encoding
+// names: the program's own names without regard to case, and any other name
+// that iconv knows as a named encoding.
 unsigned int BAS::encoding_name(const wchar_t* subject) {
-    for (std::size_t i = 0; i < ENCODING_Skriptnamen_Anzahl; ++i)
-        if (keyword(ENCODING_Skriptnamen[i].name)) return ENCODING_Skriptnamen[i].encoding;
-
-    static const wchar_t* const rejected[] = {L"ISO-2022-JP", L"Shift_JIS", L"EUC-JP"};
-    for (const wchar_t* r : rejected) {
-        if (keyword(r)) {
-            parser_error(subject, L"Die Kodierung '%ls' wird nicht unterstützt.", r);
-            return 0;
+    auto buchstabe = [](wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); };
+    wchar_t* p = cursor;
+    if (p < end && buchstabe(*p))
+        while (++p < end && (buchstabe(*p) || (*p >= L'0' && *p <= L'9') || *p == L'.' || *p == L'_' || *p == L'-')) {
         }
+    if (p == cursor) {
+        parser_error(subject, L"Die Kodierung wird nicht unterstützt.");
+        return 0;
     }
-    parser_error(subject, L"Die Kodierung wird nicht unterstützt.");
-    return 0;
+    const std::wstring name(cursor, p);
+    const ENCODINGtypeItems art = ENCODING_aus_Skriptname(name.c_str());
+    wchar_t* anfang = cursor;
+    cursor = p;
+    const bool schreiben = std::wcscmp(subject, L"WRITERENCODING") == 0;
+    if (art == ENC_NONE && !FREMDKODIERUNG::Bekannt(std::string(name.begin(), name.end()), schreiben)) {
+        parser_error(subject, L"Die Kodierung '%ls' wird nicht unterstützt.", name.c_str());
+        return 0;
+    }
+    text_begin = anfang;
+    text_end = p;
+    return art != ENC_NONE ? art : ENC_NAMED;
 }
 
 // A literal DECIMAL, HEX or ENTITY in any case. The value only gets

@@ -8,6 +8,7 @@
 #include "base/Dateinamen.h"
 #include "base/Zeichenwandlung.h"
 #include "script/BASR.h"
+#include "script/REGEX.h"
 #include "base/Konsole.h"
 
 namespace {
@@ -36,6 +37,18 @@ ENCODINGtypeItems Bom_der_Datei(const wchar_t* pfad) {
     return ENC_NONE;
 }
 
+// WRITERESCAPE when the script does not name it: the syntax decides, so
+// that a syntax whose results are commonly markup again can escape by
+// default.
+ESCAPEtypeItems Vorgabe_Maskierung(SYNTAXtypeItems syntax) {
+    switch (syntax) {
+        case SYNTAX_SGML:
+        case SYNTAX_XML:
+        case SYNTAX_HTML:
+        default: return ESCAPE_NONE;
+    }
+}
+
 void Nicht_aktiviert() { Konsole_Text(L"FEHLER: (Interpreter) Skript konnte nicht aktiviert werden.\n"); }
 
 }  // namespace
@@ -61,6 +74,9 @@ bool IPR::Skript_Init(const wchar_t* name, bool debug_flag, bool web, bool verbo
     dcl.reader_encoding = basic.Find_ReaderEncoding();
     dcl.bom_encoding = (xml || html) ? ENC_UTF8 : ENC_NONE;
     reader_encoding = dcl.reader_encoding;
+    reader_kodierung = basic.Kodierungsname(ITEM_READERENCODING);
+    writer_encoding = basic.Find_WriterEncoding();
+    writer_kodierung = basic.Kodierungsname(ITEM_WRITERENCODING);
 
     warning_level = basic.IPR_is_Warnings();
     basic.warning_level = warning_level;
@@ -72,10 +88,35 @@ bool IPR::Skript_Init(const wchar_t* name, bool debug_flag, bool web, bool verbo
     basic.expand_entities = basic.IPR_is_Expand_Entities_Type();
     dcl.dtd_extern = basic.IPR_is_External_DTD() ? 1 : 0;
     basic.only_defined_data = basic.IPR_is_Only_Defined_PCDATA_Type();
+    const SYNTAXtypeItems syntax = xml ? SYNTAX_XML : html ? SYNTAX_HTML : SYNTAX_SGML;
+    basic.markup_maskieren = basic.Find_WriterEscape(Vorgabe_Maskierung(syntax)) == ESCAPE_MARKUP;
+    basic.mit_bom = basic.IPR_is_WriterBom();
 
+    if (!Ausdruecke_pruefen()) {
+        Nicht_aktiviert();
+        return false;
+    }
     ready = true;
     if (verbose) Konsole_Text(L"- Skript aktiviert.\n");
     return true;
+}
+
+// The operators =~, !=~ (25, 26) and ==~, !==~ (27, 28, with regard to
+// case) take the quoted text after them as a pattern.
+bool IPR::Ausdruecke_pruefen() {
+    bool gut = true;
+    for (int i = 0; i + 1 < basic.ItemCount(); ++i) {
+        const BASIC::BASICitem& op = basic.Item(i);
+        const BASIC::BASICitem& wert = basic.Item(i + 1);
+        if (op.kind != ITEM_OPERATOR || op.value < 25 || op.value > 28) continue;
+        if (wert.kind != ITEM_ATTVALUE || wert.begin == nullptr || wert.end <= wert.begin) continue;
+        const std::wstring muster(wert.begin, wert.end);
+        if (const wchar_t* fehler = unicode_regex_pruefen(muster.c_str(), op.value >= 27 ? 1 : 0)) {
+            skript.Fehlermeldung(-1, 1, nullptr, L"Regulärer Ausdruck. %ls", fehler, wert.begin);
+            gut = false;
+        }
+    }
+    return gut;
 }
 
 bool IPR::Skript_Kodierung_pruefen(const wchar_t* quelle) const {

@@ -4,6 +4,8 @@
 // for reading documents, and the flags of the run. The driver activates the
 // script once with Skript_Init before any document is read; every
 // conversion engine takes its references from here.
+#include <string>
+
 #include "markup/DCL.h"
 #include "script/BASIC.h"
 #include "textio/BUF.h"
@@ -27,13 +29,16 @@ public:
     bool Skript_Oeffnen(const wchar_t* name, bool bytes);
     // Parses and indexes the script held by the script buffer.
     bool Skript_in_BASIC_Einlesen();
+    // Compiles the regular expression of every =~ comparison of the
+    // script; reports each faulty one at its place. False when one is.
+    bool Ausdruecke_pruefen();
     // Copies the script text into the script record, a span around each
     // compiled item; called before the item texts get their terminators.
     void Skript_in_TRACK_Einlesen();
     // For an input file that begins with a byte-order mark of another
     // encoding than the script's READERENCODING names, prints the mismatch
     // line and answers false. Without an active script, or with AUTO, the
-    // answer is always true. The file does not fail for it.
+    // answer is always true.
     bool Skript_Kodierung_pruefen(const wchar_t* quelle) const;
     // Nonzero once a script has been activated.
     int Bereit() const { return ready ? 1 : 0; }
@@ -55,4 +60,9 @@ public:
     // declaration record, whose encodings the document prolog overwrites.
     ENCODINGtypeItems reader_encoding = ENC_UTF8;
     bool ready = false;
+    // The names of ENC_NAMED reading and writing encodings (else empty), and
+    // the script's WRITERENCODING, asked once at activation.
+    std::string reader_kodierung;
+    std::string writer_kodierung;
+    ENCODINGtypeItems writer_encoding = ENC_AUTO;
 };

@@ -48,6 +48,30 @@ void speicher_freigeben(void* p, std::size_t bytes) {
     std::free(p);
 }
 
+// A block of `alt` bytes, of which the first `benutzt` count, moved into one
+// of `neu` bytes; the old block is gone either way. Large blocks are
+// remapped, so that growing one copies nothing.
+void* speicher_umziehen(void* p, std::size_t alt, std::size_t neu, std::size_t benutzt) {
+#if defined(__linux__)
+    if (alt >= GROSS && neu >= GROSS) {
+        void* q = mremap(p, alt, neu, MREMAP_MAYMOVE);
+        if (q != MAP_FAILED) return q;
+        munmap(p, alt);
+        return nullptr;
+    }
+#endif
+    void* q = speicher_holen(neu);
+    if (q != nullptr) std::memcpy(q, p, benutzt < neu ? benutzt : neu);
+    speicher_freigeben(p, alt);
+    return q;
+}
+
+// The name that stands for standard input; empty while there is none.
+std::wstring& standardeingabe_name() {
+    static std::wstring name;
+    return name;
+}
+
 // The byte-level shape "<?xml" blank... "version" "=" quote ... quote; on a
 // match *p is left after the closing quote.
 bool xml_deklaration_am_anfang(const char*& p, const char* end) {
@@ -103,6 +127,8 @@ const Markierung MARKIERUNGEN[] = {
 }  // namespace
 
 BUF::BUF() = default;
+
+void BUF::Standardeingabe(const wchar_t* name) { standardeingabe_name() = name != nullptr ? name : L""; }
 
 BUF::~BUF() {
     if (datei != nullptr) std::fclose(datei);
@@ -178,6 +204,7 @@ int BUF::Init(const wchar_t* name, bool bytes) {
     pos_zeiger_ = nullptr;
     dateiname[0] = basisname[0] = 0;
     dateiname_mb[0] = 0;
+    kodierungsname.clear();
 
     if (std::wcslen(name) >= BUF_NAMENSLAENGE) {
         // The name is too long to be inserted: the template stands unfilled.
@@ -198,17 +225,20 @@ int BUF::Init(const wchar_t* name, bool bytes) {
     // Converted as the driver converts names it reads, so that a name
     // from the command line or the directory opens the same file.
     const std::string mb = BreitZuSchmal(name);
-    if (mb.size() >= sizeof dateiname_mb) {
+    const bool standardeingabe = !standardeingabe_name().empty() && standardeingabe_name() == name;
+    if (standardeingabe) {
+        datei = stdin;
+    } else if (mb.size() >= sizeof dateiname_mb) {
         errno = ENAMETOOLONG;
     } else {
         std::memcpy(dateiname_mb, mb.c_str(), mb.size() + 1);
         datei = std::fopen(dateiname_mb, "rb");
-        struct stat info;
-        if (datei != nullptr && fstat(fileno(datei), &info) == 0 && S_ISDIR(info.st_mode)) {
-            std::fclose(datei);
-            datei = nullptr;
-            errno = EISDIR;
-        }
+    }
+    struct stat info;
+    if (datei != nullptr && fstat(fileno(datei), &info) == 0 && S_ISDIR(info.st_mode)) {
+        if (!standardeingabe) std::fclose(datei);
+        datei = nullptr;
+        errno = EISDIR;
     }
     if (datei == nullptr) {
         melden(11000 + errno, L"Die Datei '%ls' konnte nicht geöffnet werden");
@@ -217,7 +247,8 @@ int BUF::Init(const wchar_t* name, bool bytes) {
     offen = 1;
     status = DateiEinlesen(bytes);
     errno = 0;
-    const int schliessen = std::fclose(datei);
+    // Standard input stays open: nothing else may take its descriptor.
+    const int schliessen = standardeingabe ? 0 : std::fclose(datei);
     datei = nullptr;
     offen = 0;
     if (schliessen != 0) {
@@ -232,15 +263,21 @@ int BUF::Init(const wchar_t* name, bool bytes) {
 }
 
 int BUF::DateiEinlesen(bool bytes) {
-    if (fseeko(datei, 0, SEEK_END) != 0) {
+    // Standard input from a pipe has no position and no size: it is read to
+    // its end as it comes. Anything else is read from where it stands
+    // (standard input may have been read in part before) to its end.
+    const off_t anfang = ftello(datei);
+    if (anfang < 0 && datei == stdin) return strom_einlesen() != 0 ? status : rohtext_dekodieren(bytes);
+    if (anfang < 0 || fseeko(datei, 0, SEEK_END) != 0) {
         melden(12009, L"Die Dateigröße der Datei '%ls' konnte nicht bestimmt werden.");
         return status;
     }
-    const off_t groesse = ftello(datei);
-    if (groesse < 0 || fseeko(datei, 0, SEEK_SET) != 0) {
+    const off_t ende = ftello(datei);
+    if (ende < anfang || fseeko(datei, anfang, SEEK_SET) != 0) {
         melden(12009, L"Die Dateigröße der Datei '%ls' konnte nicht bestimmt werden.");
         return status;
     }
+    const off_t groesse = ende - anfang;
     if (groesse > 2147483647) {
         melden(12001, L"Die maximale Dateigröße von 2 GB wurde in der Datei '%ls' überschritten.");
         return status;
@@ -283,12 +320,74 @@ int BUF::DateiEinlesen(bool bytes) {
         return status;
     }
     raw_length = size;
+    return rohtext_dekodieren(bytes);
+}
 
+// Standard input from a pipe: the bytes gather at the front of a block that
+// doubles as they come, and the block then becomes the text's, the bytes
+// moved into its tail where a file's are read. Growing and moving remap the
+// pages instead of copying them, so the stream costs one pass over its bytes
+// more than a file and no memory beyond a file's text.
+int BUF::strom_einlesen() {
+    constexpr std::uint64_t GRENZE = 2147483647;
+    std::uint64_t kapazitaet = std::uint64_t{1} << 20, gelesen = 0;
+    auto* block = static_cast<unsigned char*>(speicher_holen(kapazitaet));
+    std::uint64_t angefordert = kapazitaet;
+    int fehlernummer = 0;
+    while (block != nullptr && gelesen <= GRENZE) {
+        if (gelesen == kapazitaet) {
+            angefordert = 2 * kapazitaet;
+            block = static_cast<unsigned char*>(speicher_umziehen(block, kapazitaet, angefordert, gelesen));
+            kapazitaet = angefordert;
+            continue;
+        }
+        errno = 0;
+        const std::size_t n = std::fread(block + gelesen, 1, kapazitaet - gelesen, datei);
+        gelesen += n;
+        if (gelesen < kapazitaet) {
+            fehlernummer = std::ferror(datei) ? errno : 0;
+            break;
+        }
+    }
+    if (block != nullptr && gelesen > GRENZE) {
+        speicher_freigeben(block, kapazitaet);
+        melden(12001, L"Die maximale Dateigröße von 2 GB wurde in der Datei '%ls' überschritten.");
+        return status;
+    }
+    if (block != nullptr) {
+        angefordert = text_groesse_ = (gelesen + 1) * sizeof(wchar_t);
+        text = static_cast<wchar_t*>(speicher_umziehen(block, kapazitaet, text_groesse_, gelesen));
+    }
+    if (block == nullptr || text == nullptr) {
+        text_groesse_ = 0;
+        melden(12004, L"Arbeitsspeicher unzureichend für den Puffer für die Datei '%ls'.");
+        Konsole_Print(L"Hinweis: Es wurden %lld Byte angefordert.\n", static_cast<long long>(angefordert));
+        return status;
+    }
+    raw = reinterpret_cast<unsigned char*>(text) + text_groesse_ - (gelesen + 1);
+    std::memmove(raw, text, gelesen);
+    raw[gelesen] = 0;
+    text[0] = 0;
+    if (fehlernummer != 0) {
+        melden(13000 + fehlernummer, L"Die Datei '%ls' ist leer oder konnte nicht korrekt gelesen werden.");
+        return status;
+    }
+    if (gelesen == 0) {
+        melden(12007, L"Die Datei '%ls' ist leer.");
+        return status;
+    }
+    raw_length = gelesen;
+    return 0;
+}
+
+// Decodes the raw bytes in the tail of the text's block into the text.
+int BUF::rohtext_dekodieren(bool bytes) {
+    const std::uint64_t size = raw_length;
     int ergebnis;
     if (bytes) {
         erkannt = ENC_NONE;
         decoding = ENC_ISO_8859_1;
-        ergebnis = einzelbytes_dekodieren();
+        ergebnis = vorgabe_kodierung.empty() ? einzelbytes_dekodieren() : fremd_dekodieren(vorgabe_kodierung);
     } else {
         ergebnis = -1;
         for (const Markierung& m : MARKIERUNGEN) {
@@ -306,12 +405,17 @@ int BUF::DateiEinlesen(bool bytes) {
             const char* p = reinterpret_cast<const char*>(raw);
             const char* ende = p + raw_length;
             ENCODINGtypeItems deklariert = ENC_UTF8;
-            if (xml_deklaration_am_anfang(p, ende)) {
+            std::string name = vorgabe_kodierung;
+            if (name.empty() && xml_deklaration_am_anfang(p, ende)) {
                 char* q = const_cast<char*>(p);
                 char* e = const_cast<char*>(ende);
-                deklariert = byte_xml_encoding_declaration(&q, &e);
+                deklariert = byte_xml_encoding_declaration(&q, &e, &name);
             }
-            if (deklariert == ENC_UTF8) {
+            if (!vorgabe_kodierung.empty() || deklariert == ENC_BIN) {
+                // A name the program does not decode itself.
+                erkannt = vorlaeufig;
+                ergebnis = fremd_dekodieren(name);
+            } else if (deklariert == ENC_UTF8) {
                 // Output under WRITERENCODING AUTO follows the decoding, so
                 // a file read as UTF-8 is written as UTF-8 again.
                 erkannt = decoding = ENC_UTF8;
@@ -342,6 +446,22 @@ void BUF::rest_freigeben() {
     const auto ende = reinterpret_cast<std::uintptr_t>(text) + text_groesse_;
     if (anfang < ende) madvise(reinterpret_cast<void*>(anfang), ende - anfang, MADV_DONTNEED);
 #endif
+}
+
+bool BUF::text_vergroessern(std::size_t gespeichert, const unsigned char*& ungelesen, std::size_t rest) {
+    const std::size_t groesse = text_groesse_ * 2;
+    auto* neu = static_cast<wchar_t*>(speicher_holen(groesse));
+    if (neu == nullptr) return false;
+    std::memcpy(neu, text, gespeichert * sizeof(wchar_t));
+    // The bytes still to be read keep their place at the end, with the 0
+    // byte behind them.
+    unsigned char* hinten = reinterpret_cast<unsigned char*>(neu) + groesse - (rest + 1);
+    std::memcpy(hinten, ungelesen, rest + 1);
+    speicher_freigeben(text, text_groesse_);
+    text = neu;
+    text_groesse_ = groesse;
+    ungelesen = hinten;
+    return true;
 }
 
 int BUF::dekodieren(int (*dekoder)(wchar_t*, unsigned char*, unsigned long, unsigned long*), int code,
@@ -388,7 +508,7 @@ int BUF::einzelbytes_dekodieren() {
     return 0;
 }
 
-ENCODINGtypeItems byte_xml_encoding_declaration(char** p, char** end) {
+ENCODINGtypeItems byte_xml_encoding_declaration(char** p, char** end, std::string* name) {
     if (p == nullptr || end == nullptr || *p == nullptr || *end == nullptr) return ENC_UTF8;
     char*& q = *p;
     char* const e = *end;
@@ -416,5 +536,7 @@ ENCODINGtypeItems byte_xml_encoding_declaration(char** p, char** end) {
     const std::size_t wertlaenge = static_cast<std::size_t>(schluss - q);
     q = const_cast<char*>(schluss) + 1;
     if (wertlaenge == 0) return ENC_UTF8;
-    return ENCODING_aus_Xmlname(wert, wertlaenge);
+    const ENCODINGtypeItems art = ENCODING_aus_Xmlname(wert, wertlaenge);
+    if (art == ENC_BIN && name != nullptr) name->assign(wert, wertlaenge);
+    return art;
 }

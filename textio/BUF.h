@@ -2,8 +2,10 @@
 // One whole file in memory as wide text. The script and every input
 // document are read through their own BUF: the file is read in one piece,
 // its encoding is taken from a byte-order mark, from a byte-level look at
-// the XML declaration or from the caller's order to take single bytes, and
-// the bytes are decoded into one 32-bit code point per character. The
+// the XML declaration or from the caller's order (single bytes, or an
+// encoding by name), and the bytes are decoded into one 32-bit code point
+// per character: by the program's own decoders, or through iconv for the
+// encodings it knows by name only. The
 // parsers work on the text with the cursor; every message position is a
 // pointer into the text, so the text never moves while the BUF lives.
 #include <cstdint>
@@ -13,6 +15,7 @@
 
 #include "textio/ENCODING.h"
 
+class MELDUNGEN;
 class OUT;
 
 // Capacity of file-name buffers: 1023 characters and the terminator.
@@ -34,6 +37,9 @@ public:
     int Init(const wchar_t* name, bool bytes);
     // The reading step of Init: 0 on success, else the error code.
     int DateiEinlesen(bool bytes);
+    // From now on Init with exactly this name reads standard input instead
+    // of a file (once: a second read finds it empty). Null ends it.
+    static void Standardeingabe(const wchar_t* name);
     // True when the file was read and decoded and a text exists.
     bool OK() const;
     // Both give what detection found (ENC_NONE for forced single bytes).
@@ -81,11 +87,32 @@ public:
     std::FILE* datei = nullptr;
     std::int32_t offen = 0;
     ENCODINGtypeItems erkannt = ENC_NONE;  // detected kind
+    // Set before Init: every file without a byte-order mark is decoded in
+    // this named encoding (the script's READERENCODING), whatever it
+    // declares; empty: detection as usual.
+    std::string vorgabe_kodierung;
+    // The name the text was decoded by when `decoding` is ENC_NAMED.
+    std::string kodierungsname;
+    // While set, error messages go through it and repeated ones are held
+    // back (not owned).
+    MELDUNGEN* meldungen = nullptr;
 
 private:
     void melden(int code, const wchar_t* vorlage);
+    int strom_einlesen();
+    int rohtext_dekodieren(bool bytes);
     int einzelbytes_dekodieren();
     void rest_freigeben();
+    // Decodes the raw bytes in the named encoding through iconv; refuses a
+    // name that iconv does not know. 0 on success, else the status.
+    int fremd_dekodieren(const std::string& name);
+    int tafel_dekodieren(const std::int32_t* tafel, const std::wstring& name);
+    // Terminates the `o` characters decoded; reports a failed decoding
+    // (`abbruch` without another fault: memory ran out). 0 or the status.
+    int abschliessen(std::size_t o, bool gut, bool abbruch);
+    // Moves the text and the raw bytes not yet decoded into an allocation
+    // twice as large; false when memory runs out.
+    bool text_vergroessern(std::size_t gespeichert, const unsigned char*& ungelesen, std::size_t rest);
     int dekodieren(int (*dekoder)(wchar_t*, unsigned char*, unsigned long, unsigned long*), int code,
                    const wchar_t* vorlage);
     void puffer_freigeben();
@@ -108,5 +135,6 @@ private:
 // Looks at the bytes after the version literal of an XML declaration for
 // an encoding declaration; moves *p past what it read. ENC_UTF8 for a
 // missing or malformed declaration, the named member for a known name,
-// ENC_BIN for an unknown one.
-ENCODINGtypeItems byte_xml_encoding_declaration(char** p, char** end);
+// ENC_BIN for one not in the table, whose bytes then go to `name` when
+// it is given.
+ENCODINGtypeItems byte_xml_encoding_declaration(char** p, char** end, std::string* name = nullptr);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "textio/BUF.h"
+#include "textio/MELDUNGEN.h"
 #include "base/Konsole.h"
 #include "textio/OUT.h"
 
@@ -67,6 +68,7 @@ int BUF::Fehlermeldung(int severity, int origin, const wchar_t* label, const wch
     zeile += nummer;
     konsole_ohne_doppelprozent(zeile, text_der_meldung.c_str());
     zeile += L"\n";
+    if (severity != 0 && meldungen != nullptr && !meldungen->Zeigen(zeile, position, origin != 0)) return 1;
     Konsole_Text(zeile.c_str(), zeile.size());
 
     OUT* sink = fehlerausgabe;

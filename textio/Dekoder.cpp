@@ -3,6 +3,8 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
+#include <string>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -10,33 +12,19 @@
 
 #include "base/Konsole.h"
 
-namespace {
-
-// Line and character of the next character to be stored. Decoders need them
-// only for messages, so they are counted over the stored text when a message
-// asks, resuming where the last count stopped: the whole count stays linear.
-// A line feed opens a new line whose first character is character 1.
-class Position {
-public:
-    explicit Position(const wchar_t* anfang) : gezaehlt_(anfang) {}
-
-    void melden(const wchar_t* naechstes, bool mit_zeichen = true) {
-        for (; gezaehlt_ < naechstes; ++gezaehlt_) {
-            if (*gezaehlt_ == L'\n') {
-                ++zeile_;
-                zeichen_ = 1;
-            } else {
-                ++zeichen_;
-            }
+void Dekoderposition::melden(const wchar_t* text, std::size_t naechstes, bool mit_zeichen) {
+    for (; gezaehlt_ < naechstes; ++gezaehlt_) {
+        if (text[gezaehlt_] == L'\n') {
+            ++zeile_;
+            zeichen_ = 1;
+        } else {
+            ++zeichen_;
         }
-        Konsole_Print(L"Position: Zeile=%lld, Zeichen=%lld.\n", zeile_, mit_zeichen ? zeichen_ : 1LL);
     }
+    Konsole_Print(L"Position: Zeile=%lld, Zeichen=%lld.\n", zeile_, mit_zeichen ? zeichen_ : 1LL);
+}
 
-private:
-    const wchar_t* gezaehlt_;
-    long long zeile_ = 1;
-    long long zeichen_ = 1;
-};
+namespace {
 
 bool erlaubte_steuerung(std::uint32_t c) { return c == '\t' || c == '\n' || c == '\r'; }
 
@@ -54,14 +42,14 @@ constexpr std::uint32_t GROESSTER_WERT = 0x7FFFFFFF;
 template <bool BE>
 int ucs2_dekodieren(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored) {
     wchar_t* o = out;
-    Position pos(out);
+    Dekoderposition pos;
     int ergebnis = 1;
     // An odd length takes the terminating 0 byte as the missing half.
     for (unsigned long i = 0; i < length; i += 2) {
         std::uint32_t u = BE ? (in[i] << 8 | in[i + 1]) : (in[i] | in[i + 1] << 8);
         if (u < 32 && !erlaubte_steuerung(u)) {
             Konsole_Print(L"FEHLER: Das UCS-2 Zeichen '%u' ist ungültig (<32).\n", u);
-            pos.melden(o, false);
+            pos.melden(out, o, false);
             ergebnis = 0;
         }
         *o++ = static_cast<wchar_t>(u);
@@ -90,7 +78,7 @@ int utf16_dekodieren(wchar_t* out, unsigned char* in, unsigned long length, unsi
     };
 
     wchar_t* o = out;
-    Position pos(out);
+    Dekoderposition pos;
     int ergebnis = 1;
     unsigned long i = 0;
     if (length >= 2 && einheit(0) == 0xFEFF) i = 2;
@@ -98,14 +86,14 @@ int utf16_dekodieren(wchar_t* out, unsigned char* in, unsigned long length, unsi
         std::uint32_t u = einheit(i);
         if (u < 32 && !erlaubte_steuerung(u)) {
             Konsole_Print(ZU_KLEIN, u);
-            pos.melden(o);
+            pos.melden(out, o);
             ergebnis = 0;
             *o++ = static_cast<wchar_t>(u);
             i += 2;
         } else if (u >= 0xD800 && u <= 0xDBFF) {
             if (length - i < 4) {
                 Konsole_Print(HIGH_AM_ENDE, u);
-                pos.melden(o);
+                pos.melden(out, o);
                 ergebnis = 0;
                 i += 2;
             } else if (std::uint32_t low = einheit(i + 2); low >= 0xDC00 && low <= 0xDFFF) {
@@ -113,13 +101,13 @@ int utf16_dekodieren(wchar_t* out, unsigned char* in, unsigned long length, unsi
                 i += 4;
             } else {
                 Konsole_Print(HIGH_OHNE_LOW, u);
-                pos.melden(o);
+                pos.melden(out, o);
                 ergebnis = 0;
                 i += 2;
             }
         } else if (u >= 0xDC00 && u <= 0xDFFF) {
             Konsole_Print(LOW_ALLEIN, u);
-            pos.melden(o);
+            pos.melden(out, o);
             ergebnis = 0;
             i += 2;
         } else {
@@ -149,7 +137,7 @@ int utf32_dekodieren(wchar_t* out, unsigned char* in, unsigned long length, unsi
     };
 
     wchar_t* o = out;
-    Position pos(out);
+    Dekoderposition pos;
     int ergebnis = 1;
     unsigned long i = 0;
     if (length >= 4 && wert(0) == 0xFEFF) i = 4;
@@ -161,14 +149,14 @@ int utf32_dekodieren(wchar_t* out, unsigned char* in, unsigned long length, unsi
             Konsole_Print(SURROGAT, c);
         } else if (c > GROESSTER_WERT) {
             Konsole_Print(ZU_GROSS, c);
-            pos.melden(o);
+            pos.melden(out, o);
             ergebnis = 0;
             continue;
         } else {
             *o++ = static_cast<wchar_t>(c);
             continue;
         }
-        pos.melden(o);
+        pos.melden(out, o);
         ergebnis = 0;
         *o++ = static_cast<wchar_t>(c);
     }
@@ -239,10 +227,68 @@ int copy_utf32be_to_unicode(wchar_t* out, unsigned char* in, unsigned long lengt
     return utf32_dekodieren<true>(out, in, length, stored);
 }
 
-// Every fault is reported with its position and fails the file, except where
-// decoding cannot go on (a 0 byte, a sequence cut off by the end of the file)
-// it also stops there. Stray continuation bytes are taken as the code of the
-// byte, and overlong forms and surrogate values are accepted as they stand.
+namespace {
+
+// Lengths of the well-formed sequences by their first byte (0: no first
+// byte of any; the range of the second byte is checked apart).
+struct Leitbyte {
+    std::uint8_t tafel[256];
+    constexpr Leitbyte() : tafel() {
+        for (int b = 0xC2; b <= 0xDF; ++b) tafel[b] = 2;
+        for (int b = 0xE0; b <= 0xEF; ++b) tafel[b] = 3;
+        for (int b = 0xF0; b <= 0xF4; ++b) tafel[b] = 4;
+    }
+};
+constexpr Leitbyte LEITBYTE;
+
+bool folgebyte(std::uint32_t b) { return (b & 0xC0) == 0x80; }
+
+// The second byte excludes overlong forms (E0, F0), surrogates (ED) and
+// values above U+10FFFF (F4).
+bool zweites_byte_passt(std::uint32_t c, std::uint32_t b) {
+    switch (c) {
+        case 0xE0: return b >= 0xA0 && b <= 0xBF;
+        case 0xED: return b >= 0x80 && b <= 0x9F;
+        case 0xF0: return b >= 0x90 && b <= 0xBF;
+        case 0xF4: return b >= 0x80 && b <= 0x8F;
+        default: return folgebyte(b);
+    }
+}
+
+// The extent of an invalid sequence that starts at in[i]: a first byte
+// with as many continuation bytes as its leading ones ask for (up to
+// eight bytes, so that 5- to 8-byte forms are one sequence), or a lone
+// continuation byte. `am_ende`: the end of the input cut it short.
+std::uint32_t ungueltige_folge(const unsigned char* in, std::uint32_t i, std::uint32_t n, bool* am_ende) {
+    const std::uint32_t c = in[i];
+    *am_ende = false;
+    if (c < 0xC0) return 1;
+    const std::uint32_t soll = static_cast<std::uint32_t>(std::countl_one(static_cast<std::uint8_t>(c)));
+    std::uint32_t k = 1;
+    while (k < soll && i + k < n && folgebyte(in[i + k])) ++k;
+    *am_ende = k < soll && i + k >= n;
+    return k;
+}
+
+}  // namespace
+
+void Dekoder_Bytes_melden(const wchar_t* kodierung, const unsigned char* bytes, std::size_t anzahl, bool am_ende) {
+    std::wstring liste;
+    wchar_t hex[8];
+    for (std::size_t k = 0; k < anzahl; ++k) {
+        std::swprintf(hex, 8, k == 0 ? L"0x%02X" : L" 0x%02X", static_cast<unsigned>(bytes[k]));
+        liste += hex;
+    }
+    Konsole_Print(am_ende ? L"FEHLER: Das %ls Zeichen '%ls' am Ende der Datei ist ungültig.\n"
+                          : L"FEHLER: Das %ls Zeichen '%ls' ist ungültig.\n",
+                  kodierung, liste.c_str());
+}
+
+// Only well-formed UTF-8 passes: every other sequence (a continuation byte
+// without its first byte, an overlong form, a surrogate, a value above
+// U+10FFFF, a 5- to 8-byte form, a sequence cut short) is reported once at
+// its first byte with all its bytes, stands as U+FFFD for the positions of
+// what follows, and fails the file. A 0 byte stops the decoding.
 int copy_utf8_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored) {
     // Files are capped at 2 GB, so a 32-bit count is enough.
     const std::uint32_t n = static_cast<std::uint32_t>(length);
@@ -251,7 +297,7 @@ int copy_utf8_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, 
     wchar_t* o = out;
     if (i >= n) return beenden(out, o, stored, 0);
 
-    Position pos(out);
+    Dekoderposition pos;
     int ergebnis = 1;
     while (i < n) {
         if (n - i >= 32) {
@@ -264,7 +310,7 @@ int copy_utf8_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, 
         if (c < 0x80) {
             if (c < 32 && !erlaubte_steuerung(c)) {
                 Konsole_Print(L"FEHLER: Das Zeichen '%u' ist ungültig (<32).\n", c);
-                pos.melden(o);
+                pos.melden(out, o);
                 ergebnis = 0;
                 if (c == 0) {
                     Konsole_Text(L"Abbruch.\n");
@@ -275,44 +321,24 @@ int copy_utf8_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, 
             ++i;
             continue;
         }
-        if (c < 0xC0) {  // continuation byte without a lead byte
-            *o++ = static_cast<wchar_t>(c);
-            ++i;
+        // in[n] is the terminating 0 byte, which is no continuation byte:
+        // the checks below never pass the end.
+        const std::uint32_t laenge = LEITBYTE.tafel[c];
+        if (laenge != 0 && zweites_byte_passt(c, in[i + 1]) && (laenge < 3 || folgebyte(in[i + 2])) &&
+            (laenge < 4 || folgebyte(in[i + 3]))) {
+            std::uint32_t wert = c & (0x7Fu >> laenge);
+            for (std::uint32_t k = 1; k < laenge; ++k) wert = wert << 6 | (in[i + k] & 0x3Fu);
+            *o++ = static_cast<wchar_t>(wert);
+            i += laenge;
             continue;
         }
-        const int laenge = std::countl_one(static_cast<std::uint8_t>(c));  // 2 to 8
-        const std::uint32_t leitbits = c & (0xFFu >> (laenge + 1));
-        if (static_cast<std::uint64_t>(i) + laenge > n) {
-            Konsole_Print(L"FEHLER: Das UTF-8 Zeichen '%d' am Ende der Datei ist ungültig.\n", static_cast<int>(leitbits));
-            pos.melden(o);
-            return beenden(out, o, stored, 0);
-        }
-        std::uint64_t wert = leitbits;
-        int k = 1;
-        for (; k < laenge; ++k) {
-            const std::uint32_t b = in[i + k];
-            if (b < 0x80 || b > 0xBF) {
-                // Shows the bits of the byte before the offending one.
-                const std::uint32_t davor = (k == 1) ? leitbits : (in[i + k - 1] & 0x7Fu);
-                Konsole_Print(L"FEHLER: Das UTF-8 Zeichen '%d' ist ungültig.\n", static_cast<int>(davor));
-                pos.melden(o);
-                ergebnis = 0;
-                break;
-            }
-            wert = wert * 64 + (b & 0x3F);
-        }
-        i += k;  // an offending byte starts the next character
-        if (wert == 0) {
-            Konsole_Text(L"FEHLER: Das UTF-8 Zeichen mit Code 0 ist ungültig.\n");
-            pos.melden(o);
-            ergebnis = 0;
-        } else if (wert > GROESSTER_WERT) {
-            Konsole_Print(L"FEHLER: Das UTF-8 Zeichen '%lld' ist ungültig.\n", static_cast<long long>(wert));
-            pos.melden(o);
-            ergebnis = 0;
-        } else {
-            *o++ = static_cast<wchar_t>(wert);
-        }
+        bool am_ende = false;
+        const std::uint32_t folge = ungueltige_folge(in, i, n, &am_ende);
+        Dekoder_Bytes_melden(L"UTF-8", in + i, folge, am_ende);
+        pos.melden(out, o);
+        ergebnis = 0;
+        *o++ = static_cast<wchar_t>(0xFFFD);
+        i += folge;
     }
     return beenden(out, o, stored, ergebnis);
 }

@@ -8,6 +8,7 @@
 // `out` must have room for length + 1 characters; `in` holds `length` bytes
 // followed by one 0 byte. When `stored` is given it receives the number of
 // characters written before the terminator.
+#include <cstddef>
 
 int copy_byte_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored = nullptr);
 int copy_utf8_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored = nullptr);
@@ -17,3 +18,27 @@ int copy_utf16le_to_unicode(wchar_t* out, unsigned char* in, unsigned long lengt
 int copy_utf16be_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored = nullptr);
 int copy_utf32le_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored = nullptr);
 int copy_utf32be_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored = nullptr);
+
+// Reports an invalid byte sequence of the named encoding at its first byte,
+// naming every byte of it ("0xC0 0xBC"); `am_ende`: the end of the file cut
+// it short. The position line follows from Dekoderposition.
+void Dekoder_Bytes_melden(const wchar_t* kodierung, const unsigned char* bytes, std::size_t anzahl, bool am_ende);
+
+// Line and character of the next character to be stored, for the position
+// line of a decoder message. Decoders need them only for messages, so they
+// are counted over the stored text when a message asks, resuming where the
+// last count stopped: the whole count stays linear. Counting goes by index,
+// so the text may move between two messages. A line feed opens a new line
+// whose first character is character 1.
+class Dekoderposition {
+public:
+    void melden(const wchar_t* text, std::size_t naechstes, bool mit_zeichen = true);
+    void melden(const wchar_t* text, const wchar_t* naechstes, bool mit_zeichen = true) {
+        melden(text, static_cast<std::size_t>(naechstes - text), mit_zeichen);
+    }
+
+private:
+    std::size_t gezaehlt_ = 0;
+    long long zeile_ = 1;
+    long long zeichen_ = 1;
+};

@@ -74,7 +74,7 @@ ENCODINGtypeItems xml_suche(const Zeichen* name, std::size_t length) {
 ENCODINGtypeItems ENCODING_aus_Skriptname(const wchar_t* name) {
     if (name == nullptr) return ENC_NONE;
     for (std::size_t i = 0; i < ENCODING_Skriptnamen_Anzahl; ++i)
-        if (std::wcscmp(ENCODING_Skriptnamen[i].name, name) == 0) return ENCODING_Skriptnamen[i].encoding;
+        if (wcscasecmp(ENCODING_Skriptnamen[i].name, name) == 0) return ENCODING_Skriptnamen[i].encoding;
     return ENC_NONE;
 }
 

@@ -26,6 +26,10 @@ enum ENCODINGtypeItems : int {
     ENC_BIN16LE = 18,
     ENC_BIN32BE = 19,
     ENC_BIN32LE = 20,
+    // An encoding known by its name only (windows-1252, KOI8-R, ...),
+    // decoded and encoded through the C library's iconv; the name travels
+    // beside the value.
+    ENC_NAMED = 21,
 };
 
 // One name that selects an encoding.
@@ -34,10 +38,9 @@ struct ENCODINGname {
     ENCODINGtypeItems encoding;
 };
 
-// The names a script may give READERENCODING and WRITERENCODING, in the
-// order the script parser tries them. Script names are case-sensitive.
-// "BIN" comes after the longer BIN names: "-" does not end a keyword, so
-// "BIN" would otherwise take the head of "BIN-16".
+// The names a script may give READERENCODING and WRITERENCODING for the
+// encodings the program decodes itself; any other name iconv knows gives
+// ENC_NAMED.
 extern const ENCODINGname ENCODING_Skriptnamen[];
 extern const std::size_t ENCODING_Skriptnamen_Anzahl;
 
@@ -46,7 +49,8 @@ extern const std::size_t ENCODING_Skriptnamen_Anzahl;
 extern const ENCODINGname ENCODING_Xmlnamen[];
 extern const std::size_t ENCODING_Xmlnamen_Anzahl;
 
-// Script name to member; ENC_NONE when the name is no script name.
+// Script name to member, without regard to case; ENC_NONE when the name is
+// no script name.
 ENCODINGtypeItems ENCODING_aus_Skriptname(const wchar_t* name);
 
 // Declared name (wide or as raw bytes) to member: ENC_BIN for an unknown

@@ -11,6 +11,8 @@
 #include "base/Dateinamen.h"
 #include "base/Zeichenwandlung.h"
 #include "base/Konsole.h"
+#include "base/Systemfehler.h"
+#include "textio/Fremdkodierung.h"
 
 // One writer belongs to one thread: the unlocked forms spare a lock per call.
 #if defined(__GLIBC__)
@@ -52,12 +54,8 @@ bool OUT::name_zu_lang(const wchar_t* name, const wchar_t* meldung, const wchar_
 }
 
 int OUT::OUT_Open(const wchar_t* name, const wchar_t* directory, const wchar_t* global, const wchar_t* extension,
-                  ENCODINGtypeItems enc, bool mark) {
-    OUT_Close();
-    open = false;
-    zielzaehler = 0;
-    ausgabename[0] = 0;
-    fehler_gemeldet_ = false;
+                  ENCODINGtypeItems enc, bool mark, const std::string& kodierung) {
+    zuruecksetzen(L"");
 
     bool gebaut;
     if (global == nullptr || global[0] == 0) {
@@ -79,10 +77,48 @@ int OUT::OUT_Open(const wchar_t* name, const wchar_t* directory, const wchar_t* 
     }
     if (!gebaut || ausgabename[0] == 0) return 0;
 
+    if (!fremd_einrichten(enc, kodierung)) return 0;
     status = 10000;
-    if (!datei_erstellen()) {
+    return beginnen(datei_erstellen() != 0, enc, mark);
+}
+
+// The converter of an encoding of iconv's; false (reported) when iconv
+// cannot write it.
+bool OUT::fremd_einrichten(ENCODINGtypeItems enc, const std::string& kodierung) {
+    fremd_.reset();
+    if (enc != ENC_NAMED) return true;
+    fremd_ = std::make_unique<FREMDKODIERUNG>(kodierung);
+    if (fremd_->Schreibbar()) return true;
+    const std::wstring name(kodierung.begin(), kodierung.end());
+    Konsole_Print(L"FEHLER: Die Kodierung '%ls' wird nicht unterstützt.\n", name.c_str());
+    fremd_.reset();
+    return false;
+}
+
+int OUT::OUT_Open_Standardausgabe(ENCODINGtypeItems enc, bool mark, const std::string& kodierung) {
+    zuruecksetzen(L"-");
+    if (!fremd_einrichten(enc, kodierung)) return 0;
+    // A copy of the descriptor: closing the writer leaves standard output be.
+    const int fd = dup(STDOUT_FILENO);
+    stream = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+    if (stream == nullptr && fd >= 0) close(fd);
+    return beginnen(stream != nullptr, enc, mark);
+}
+
+void OUT::zuruecksetzen(const wchar_t* name) {
+    OUT_Close();
+    open = false;
+    zielzaehler = 0;
+    std::wcscpy(ausgabename, name);
+    fehler_gemeldet_ = false;
+}
+
+// Buffer, encoding and byte-order mark of a stream just opened; 0 with the
+// message when it could not be opened.
+int OUT::beginnen(bool erstellt, ENCODINGtypeItems enc, bool mark) {
+    if (!erstellt) {
         status = 9100;
-        Konsole_Print(L"FEHLER: (Ausgabe): Datei konnte nicht erstellt werden (%ls).\n", ausgabename);
+        nicht_erstellt(errno);
         return 0;
     }
     if (!puffer_) puffer_.reset(new unsigned char[OUT_PUFFERGROESSE]);
@@ -136,8 +172,10 @@ int OUT::datei_erstellen() {
     if (stat(echt.c_str(), &info) == 0) fchmod(fd, info.st_mode & 07777);
     stream = fdopen(fd, "wb");
     if (stream == nullptr) {
+        const int grund = errno;
         close(fd);
         unlink(vorlage.c_str());
+        errno = grund;
         return 0;
     }
     ersatz_mb_ = vorlage;
@@ -151,6 +189,11 @@ bool OUT::leeren() {
     return n == 0 || (OUT_FWRITE(puffer_.get(), 1, n, stream) == n && !OUT_FERROR(stream));
 }
 
+void OUT::nicht_erstellt(int grund) {
+    Konsole_Print(L"FEHLER: (Ausgabe): Datei konnte nicht erstellt werden (%ls): %ls.\n", ausgabename,
+                  Systemfehler_Text(grund).c_str());
+}
+
 bool OUT::schreiben(const unsigned char* bytes, std::size_t n) {
     if (n > OUT_PUFFERGROESSE - belegt_ && !leeren()) return false;
     if (n >= OUT_PUFFERGROESSE) return OUT_FWRITE(bytes, 1, n, stream) == n && !OUT_FERROR(stream);
@@ -160,7 +203,11 @@ bool OUT::schreiben(const unsigned char* bytes, std::size_t n) {
 }
 
 int OUT::schreibfehler(int code) {
-    if (!fehler_gemeldet_) Konsole_Text(L"FEHLER: (Ausgabe) Schreibfehler.\n");
+    // A reader that has gone (the end of a pipeline) is no full disk.
+    if (!fehler_gemeldet_ && errno == EPIPE)
+        Konsole_Text(L"FEHLER: (Ausgabe) Schreibfehler: Der Empfänger hat die Pipe der Ausgabe geschlossen.\n");
+    else if (!fehler_gemeldet_)
+        Konsole_Text(L"FEHLER: (Ausgabe) Schreibfehler.\n");
     fehler_gemeldet_ = true;
     status = code;
     return 0;
@@ -260,21 +307,72 @@ std::size_t kodieren(unsigned char* b, unsigned int c, ENCODINGtypeItems encodin
     }
 }
 
+// The characters that an escaping replaces, by code: 1 in character data
+// and attribute values, 2 in attribute values only.
+struct Masken {
+    unsigned char text[128] = {};
+    unsigned char attribut[128] = {};
+    constexpr Masken() {
+        for (unsigned char c : {'&', '<', '>'}) text[c] = attribut[c] = 1;
+        attribut[static_cast<unsigned char>('"')] = attribut[static_cast<unsigned char>('\'')] = 2;
+    }
+};
+constexpr Masken MASKEN;
+
+const char* ersatztext(unsigned int c) {
+    switch (c) {
+        case '&': return "&amp;";
+        case '<': return "&lt;";
+        case '>': return "&gt;";
+        case '"': return "&quot;";
+        default: return "&#39;";
+    }
+}
+
+// The replacement of an escaped character in the units of the encoding.
+std::size_t ersatz(unsigned char* b, unsigned int c, ENCODINGtypeItems encoding) {
+    std::size_t n = 0;
+    for (const char* t = ersatztext(c); *t != 0; ++t) n += kodieren(b + n, static_cast<unsigned char>(*t), encoding);
+    return n;
+}
+
 }  // namespace
+
+void OUT::OUT_Maskierung(OUTmaskeItems art) {
+    maske_art_ = art;
+    maske_ = art == OUT_MASKE_TEXT ? MASKEN.text : art == OUT_MASKE_ATTRIBUT ? MASKEN.attribut : nullptr;
+}
+
+void OUT::OUT_Maskiert(const wchar_t* text, OUTmaskeItems art, std::wstring& ziel) {
+    if (text == nullptr) return;
+    const unsigned char* maske = art == OUT_MASKE_TEXT ? MASKEN.text : art == OUT_MASKE_ATTRIBUT ? MASKEN.attribut : nullptr;
+    for (; *text != 0; ++text) {
+        const unsigned int c = static_cast<unsigned int>(*text);
+        if (maske == nullptr || c >= 0x80 || maske[c] == 0) {
+            ziel.push_back(*text);
+            continue;
+        }
+        for (const char* t = ersatztext(c); *t != 0; ++t) ziel.push_back(static_cast<wchar_t>(*t));
+    }
+}
 
 int OUT::OUT_Write_Int(unsigned int c) {
     if (!open || stream == nullptr) return 1;
     if (fehler_gemeldet_) return 0;
+    if (fremd_) {
+        const wchar_t zeichen[2] = {static_cast<wchar_t>(c), 0};
+        return fremd_text(zeichen, 9303);
+    }
     unsigned char b[MAX_BYTES];
-    return schreiben(b, kodieren(b, c, encoding)) ? 1 : schreibfehler(9303);
+    const std::size_t k = maskiert(c) ? ersatz(b, c, encoding) : kodieren(b, c, encoding);
+    return schreiben(b, k) ? 1 : schreibfehler(9303);
 }
 
 int OUT::OUT_Write_Char(wchar_t c) { return OUT_Write_Int(static_cast<unsigned int>(c)); }
 
 // Encodes straight into the writer's buffer.
-int OUT::OUT_Write_String(const wchar_t* s) {
-    if (s == nullptr || s[0] == 0 || !open || stream == nullptr) return 1;
-    if (fehler_gemeldet_) return 0;
+template <bool mit_maske>
+int OUT::text_schreiben(const wchar_t* s) {
     unsigned char* block = puffer_.get();
     std::size_t n = belegt_;
     // Most output is ASCII, which both byte encodings write as it stands.
@@ -283,13 +381,24 @@ int OUT::OUT_Write_String(const wchar_t* s) {
     // shows in the same call as when the stream did the buffering.
     for (; *s != 0; ++s) {
         if (ascii_gleich) {
-            // A run of ASCII up to the end of the room left.
+            // A run of ASCII up to the end of the room left (and up to the
+            // next character to escape).
             unsigned char* b = block + n;
             unsigned char* const grenze = block + OUT_PUFFERGROESSE;
-            while (b < grenze && static_cast<unsigned int>(*s) - 1 < 0x7F) *b++ = static_cast<unsigned char>(*s++);
+            while (b < grenze && static_cast<unsigned int>(*s) - 1 < 0x7F &&
+                   (!mit_maske || maske_[static_cast<unsigned int>(*s)] == 0))
+                *b++ = static_cast<unsigned char>(*s++);
             n = static_cast<std::size_t>(b - block);
             if (*s == 0) break;
-            if (static_cast<unsigned int>(*s) < 0x80) {
+            if constexpr (mit_maske) {
+                // A replacement is ASCII as well: its bytes go in as they are.
+                if (maskiert(static_cast<unsigned int>(*s)) && n + 6 <= OUT_PUFFERGROESSE) {
+                    for (const char* t = ersatztext(static_cast<unsigned int>(*s)); *t != 0; ++t)
+                        block[n++] = static_cast<unsigned char>(*t);
+                    continue;
+                }
+            }
+            if (static_cast<unsigned int>(*s) < 0x80 && !(mit_maske && maskiert(static_cast<unsigned int>(*s)))) {
                 belegt_ = n;
                 if (!leeren()) return schreibfehler(9302);
                 n = 0;
@@ -298,8 +407,9 @@ int OUT::OUT_Write_String(const wchar_t* s) {
             }
         }
         const unsigned int c = static_cast<unsigned int>(*s);
+        const bool ersetzt = mit_maske && maskiert(c);
         // UTF-8 of the first two planes' letters, without the general encoder.
-        if (encoding == ENC_UTF8 && c < 0xD800 && n + 3 <= OUT_PUFFERGROESSE) {
+        if (!ersetzt && encoding == ENC_UTF8 && c < 0xD800 && n + 3 <= OUT_PUFFERGROESSE) {
             if (c < 0x800) {
                 block[n++] = static_cast<unsigned char>(0xC0 | (c >> 6));
             } else {
@@ -310,7 +420,7 @@ int OUT::OUT_Write_String(const wchar_t* s) {
             continue;
         }
         unsigned char zeichen[MAX_BYTES];
-        const std::size_t k = kodieren(zeichen, c, encoding);
+        const std::size_t k = ersetzt ? ersatz(zeichen, c, encoding) : kodieren(zeichen, c, encoding);
         if (k > OUT_PUFFERGROESSE - n) {
             belegt_ = n;
             if (!leeren()) return schreibfehler(9302);
@@ -323,9 +433,34 @@ int OUT::OUT_Write_String(const wchar_t* s) {
     return 1;
 }
 
+int OUT::OUT_Write_String(const wchar_t* s) {
+    if (s == nullptr || s[0] == 0 || !open || stream == nullptr) return 1;
+    if (fehler_gemeldet_) return 0;
+    if (fremd_) return fremd_text(s, 9302);
+    // Plain text, most of the output, keeps a loop without the escaping.
+    return maske_ == nullptr ? text_schreiben<false>(s) : text_schreiben<true>(s);
+}
+
+// Text for an encoding of iconv's, escaped first when the mode asks for it.
+int OUT::fremd_text(const wchar_t* s, int code) {
+    if (maske_ == nullptr) return fremd_schreiben(s, std::wcslen(s), code);
+    std::wstring maskiert;
+    OUT_Maskiert(s, maske_art_, maskiert);
+    return fremd_schreiben(maskiert.data(), maskiert.size(), code);
+}
+
 int OUT::OUT_Write_Bytes(const char* s, std::size_t n) {
     if (s == nullptr || n == 0 || !open || stream == nullptr) return 1;
     if (fehler_gemeldet_) return 0;
+    if (fremd_) {
+        wchar_t breit[1024];
+        for (std::size_t i = 0; i < n; i += sizeof breit / sizeof breit[0]) {
+            const std::size_t k = n - i < sizeof breit / sizeof breit[0] ? n - i : sizeof breit / sizeof breit[0];
+            for (std::size_t j = 0; j < k; ++j) breit[j] = static_cast<unsigned char>(s[i + j]);
+            if (!fremd_schreiben(breit, k, 9302)) return 0;
+        }
+        return 1;
+    }
     const bool ascii_gleich = encoding != ENC_UTF16 && encoding != ENC_UTF16LE && encoding != ENC_UTF16BE &&
                               encoding != ENC_UTF32 && encoding != ENC_UTF32LE && encoding != ENC_UTF32BE;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
@@ -345,6 +480,36 @@ int OUT::OUT_Write_Bytes(const char* s, std::size_t n) {
     return 1;
 }
 
+int OUT::fremd_schreiben(const wchar_t* s, std::size_t n, int code) {
+    unsigned char block[4096];
+    while (n > 0) {
+        unsigned char* aus = block;
+        std::size_t platz = sizeof block;
+        const FREMDKODIERUNG::Halt halt = fremd_->Kodieren(s, n, aus, platz);
+        if (aus != block && !schreiben(block, static_cast<std::size_t>(aus - block))) return schreibfehler(code);
+        if (halt != FREMDKODIERUNG::UNGUELTIG) continue;
+        // The reference "&#x...;" in ASCII characters, which every encoding
+        // of a document holds.
+        unsigned char ascii[MAX_BYTES];
+        const std::size_t laenge = referenz(ascii, static_cast<unsigned int>(*s), BYTES);
+        wchar_t ref[MAX_BYTES];
+        for (std::size_t i = 0; i < laenge; ++i) ref[i] = ascii[i];
+        const wchar_t* r = ref;
+        std::size_t rn = laenge;
+        aus = block;
+        platz = sizeof block;
+        if (fremd_->Kodieren(r, rn, aus, platz) != FREMDKODIERUNG::FERTIG) {
+            aus = block;
+            std::memcpy(block, ascii, laenge);
+            aus += laenge;
+        }
+        if (!schreiben(block, static_cast<std::size_t>(aus - block))) return schreibfehler(code);
+        ++s;
+        --n;
+    }
+    return 1;
+}
+
 int OUT::OUT_Flush() {
     if (stream == nullptr) return fehler_gemeldet_ ? 0 : 1;
     if (!leeren() || std::fflush(stream) != 0 || std::ferror(stream)) return schreibfehler(9304);
@@ -353,6 +518,12 @@ int OUT::OUT_Flush() {
 
 bool OUT::schliessen() {
     if (stream == nullptr) return !fehler_gemeldet_;
+    if (fremd_ && !fehler_gemeldet_) {
+        // A stateful encoding returns to its initial state at the end.
+        unsigned char schluss[64];
+        const std::size_t n = fremd_->Abschliessen(schluss, sizeof schluss);
+        if (n > 0 && !schreiben(schluss, n)) schreibfehler(9304);
+    }
     const bool ok = leeren() && std::fflush(stream) == 0 && !std::ferror(stream);
     const bool zu = std::fclose(stream) == 0;
     stream = nullptr;
@@ -382,7 +553,7 @@ int OUT::OUT_Abschluss(bool erfolgreich) {
     }
     if (std::rename(ersatz_mb_.c_str(), ziel_mb_.c_str()) != 0) {
         status = 9100;
-        Konsole_Print(L"FEHLER: (Ausgabe): Datei konnte nicht erstellt werden (%ls).\n", ausgabename);
+        nicht_erstellt(errno);
         ersatz_entfernen();
         return 0;
     }

@@ -16,10 +16,17 @@
 
 #include "textio/ENCODING.h"
 
+class FREMDKODIERUNG;
+
 // Capacity of the output name: 1023 characters and the terminator.
 constexpr unsigned long OUT_NAMENSLAENGE = 1024;
 // Size of the writer's own buffer; the stream itself is unbuffered.
 constexpr std::size_t OUT_PUFFERGROESSE = 16384;
+
+// How the writer escapes what it is given, for text that comes from a
+// document and goes into markup: not at all, as character data (& < >),
+// or as an attribute value (& < > " ').
+enum OUTmaskeItems : int { OUT_MASKE_KEINE = 0, OUT_MASKE_TEXT = 1, OUT_MASKE_ATTRIBUT = 2 };
 
 class OUT {
 public:
@@ -30,9 +37,13 @@ public:
 
     // Builds the output name (from name and extension, or from directory or
     // name and the global name), creates the file and writes the mark when
-    // asked. 1 on success.
+    // asked. `kodierung` names the encoding of ENC_NAMED. 1 on success.
     int OUT_Open(const wchar_t* name, const wchar_t* directory, const wchar_t* global, const wchar_t* extension,
-                 ENCODINGtypeItems encoding, bool mark);
+                 ENCODINGtypeItems encoding, bool mark, const std::string& kodierung = std::string());
+    // Opens standard output as the output, named "-" (the console must then
+    // go elsewhere). Closing it closes a copy of the descriptor only.
+    int OUT_Open_Standardausgabe(ENCODINGtypeItems encoding, bool mark,
+                                 const std::string& kodierung = std::string());
     // Closes the file if open; the open flag stays set. Always 1; a failing
     // flush or close is reported and kept (OUT_Schreibfehler).
     int OUT_Close();
@@ -46,6 +57,13 @@ public:
     // them as they are in one piece. For large ASCII texts (the tracking
     // report). 1, or 0 after a write error.
     int OUT_Write_Bytes(const char* s, std::size_t n);
+
+    // Escaping of everything written from now on, until it is set again.
+    void OUT_Maskierung(OUTmaskeItems art);
+    OUTmaskeItems OUT_Maskierung() const { return maske_art_; }
+    // Appends the text as the writer writes it under the escaping (for a
+    // record of the output that must show what the file holds).
+    static void OUT_Maskiert(const wchar_t* text, OUTmaskeItems art, std::wstring& ziel);
 
     // Set before OUT_Open: when the output name designates this file, the
     // output goes to a temporary file in the same directory. Null clears it.
@@ -72,17 +90,34 @@ public:
 private:
     bool name_zu_lang(const wchar_t* name, const wchar_t* meldung, const wchar_t* zusatz);
     int datei_erstellen();
+    // The creation failed for the reason `grund` (errno): says so.
+    void nicht_erstellt(int grund);
+    void zuruecksetzen(const wchar_t* name);
+    int beginnen(bool erstellt, ENCODINGtypeItems encoding, bool mark);
+    bool fremd_einrichten(ENCODINGtypeItems encoding, const std::string& kodierung);
     bool schreiben(const unsigned char* bytes, std::size_t n);
+    bool maskiert(unsigned int c) const { return maske_ != nullptr && c < 0x80 && maske_[c] != 0; }
+    // The body of OUT_Write_String, with or without the escaping.
+    template <bool mit_maske>
+    int text_schreiben(const wchar_t* s);
     bool leeren();
     int schreibfehler(int code);
     bool schliessen();
     void ersatz_entfernen();
+    // Writes n characters through the iconv encoding; what it cannot hold
+    // goes as a character reference, itself in that encoding.
+    int fremd_text(const wchar_t* s, int code);
+    int fremd_schreiben(const wchar_t* s, std::size_t n, int code);
 
     // Encoded bytes not yet handed to the stream: a conversion writes many
     // short texts, and a call into the stream for each would cost more
     // than encoding them.
     std::unique_ptr<unsigned char[]> puffer_;
     std::size_t belegt_ = 0;
+    std::unique_ptr<FREMDKODIERUNG> fremd_;  // the converter of ENC_NAMED
+    // The characters to escape (by code below 128), null while none are.
+    const unsigned char* maske_ = nullptr;
+    OUTmaskeItems maske_art_ = OUT_MASKE_KEINE;
     bool fehler_gemeldet_ = false;
     std::wstring schutz_;    // the input that must not be overwritten directly
     std::string ersatz_mb_;  // the temporary file, while one is in use

@@ -1,5 +1,7 @@
 #include "tracking/CNVTRACK.h"
 
+#include <string>
+
 #include "script/BASIC.h"
 #include "base/TRACK.h"
 
@@ -140,12 +142,27 @@ int CNVTRACK::Check_content(int* rule, int* focus) {
 
 // ---- Output: every piece is also copied into the target record ------------------
 
+// Document text that the writer escapes is recorded as escaped, so that
+// the report shows what the file holds.
 int CNVTRACK::AusgabeWrite(const wchar_t* text) {
-    if (track_ziel != nullptr && !track_ziel->Voll()) track_ziel->AddHtmlText(text);
+    if (track_ziel != nullptr && !track_ziel->Voll()) {
+        const OUTmaskeItems art = ausgabe_in_gebrauch->OUT_Maskierung();
+        if (art == OUT_MASKE_KEINE) {
+            track_ziel->AddHtmlText(text);
+        } else {
+            std::wstring maskiert;
+            OUT::OUT_Maskiert(text, art, maskiert);
+            track_ziel->AddHtmlText(maskiert.c_str());
+        }
+    }
     return CNV::AusgabeWrite(text);
 }
 
 int CNVTRACK::AusgabeWrite(wchar_t c) {
+    if (ausgabe_in_gebrauch->OUT_Maskierung() != OUT_MASKE_KEINE) {
+        const wchar_t text[2] = {c, 0};
+        return AusgabeWrite(text);
+    }
     if (track_ziel != nullptr && !track_ziel->Voll()) track_ziel->AddHtmlZeichen(c);
     return CNV::AusgabeWrite(c);
 }

@@ -98,9 +98,8 @@ TEST(CheckEingabedateiname, LooksForWildcardsInTheNameOnly) {
     EXPECT_EQ(Ausgabe(CheckEingabedateiname, L"dir?/a.xml"), "ok:");
     EXPECT_EQ(Ausgabe(CheckEingabedateiname, L""),
               "nein:FEHLER: Der angegebene Eingabedateiname ist ungültig (Name wurde nicht erkannt): ''\n");
-    EXPECT_EQ(Ausgabe(CheckEingabedateiname, L"readme"),
-              "nein:FEHLER: Der angegebene Eingabedateiname ist ungültig (Erweiterung wurde nicht erkannt): "
-              "'readme'\n");
+    // Only the output name built from an input needs an extension.
+    EXPECT_EQ(Ausgabe(CheckEingabedateiname, L"texte/README"), "ok:");
     EXPECT_EQ(Ausgabe(CheckEingabedateiname, L"a?.xml"),
               "nein:FEHLER: Der angegebene Eingabedateiname enthält ungültige Zeichen (Platzhalterzeichen): "
               "'a?.xml'\n");

@@ -30,11 +30,12 @@ for heading in NAME SYNOPSIS OPTIONS "EXIT STATUS" FILES EXAMPLES; do
 done
 
 # Every switch the help names must have an entry in the manual page; the
-# page may name more (-h, -d, -j and -l with a free name are not in the help).
+# page may name more (-h, -d, -j, -shard, -name and -l with a free name are
+# not in the help).
 help_switches=$(grep -oE '(^|\(|[[:space:]])-[a-z]+' <<<"$help" | grep -oE -- '-[a-z]+' | sort -u)
 page_switches=$(grep -E '^\.(B|BR) \\-' "$page" | grep -oE '\\-[a-z]+' | tr -d '\\' | sort -u)
 missing=$(comm -23 <(echo "$help_switches") <(echo "$page_switches"))
 [ -z "$missing" ] || fail "switches of the help without an entry in the manual page:" $missing
-extra=$(comm -13 <(echo "$help_switches") <(echo "$page_switches") | { grep -vxE -- '-h|-d|-j' || true; })
+extra=$(comm -13 <(echo "$help_switches") <(echo "$page_switches") | { grep -vxE -- '-h|-d|-j|-shard|-name' || true; })
 [ -z "$extra" ] || fail "switches in the manual page that the help does not know:" $extra
 echo "ok   install: program and manual page, $(wc -l <<<"$help_switches") switches agree"

@@ -54,13 +54,33 @@ TEST(Utf8, DecodesEveryLengthAndTheMark) {
     EXPECT_EQ(nur_marke.meldungen, "");
 }
 
-TEST(Utf8, LenientForms) {
-    // Stray continuation bytes stand for themselves; overlong forms, surrogate
-    // values and values beyond U+10FFFF are taken as they are.
-    Ergebnis e = dekodiere(copy_utf8_to_unicode, "\x80\xBF\xC1\xBF\xED\xA0\x80\xF8\x88\x80\x80\x80");
-    EXPECT_EQ(e.ok, 1);
-    EXPECT_EQ(e.text, std::wstring(L"\x80\xBF\x7F") + wchar_t(0xD800) + wchar_t(0x200000));
-    EXPECT_EQ(e.meldungen, "");
+// One message per invalid sequence at its first byte, naming all its bytes;
+// each stands as U+FFFD, so that later positions count it as a character.
+TEST(Utf8, EveryInvalidFormIsOneSequence) {
+    Ergebnis e = dekodiere(copy_utf8_to_unicode,
+                           "\x92\x80\xBF" "a\xC0\xBC\xC1\xBF\xE0\x9F\xBF\xED\xA0\x80\xF0\x8F\xBF\xBF\xF4\x90\x80\x80"
+                           "\xF5\x80\x80\x80\xF8\x88\x80\x80\x80\xFE\x82\x80\x80\x80\x80\x80\xFF" "b");
+    EXPECT_EQ(e.ok, 0);
+    EXPECT_EQ(e.text, std::wstring(3, L'\xFFFD') + L"a" + std::wstring(10, L'\xFFFD') + L"b");
+    const char* folgen[] = {"0x92", "0x80", "0xBF", "0xC0 0xBC", "0xC1 0xBF", "0xE0 0x9F 0xBF", "0xED 0xA0 0x80",
+                            "0xF0 0x8F 0xBF 0xBF", "0xF4 0x90 0x80 0x80", "0xF5 0x80 0x80 0x80",
+                            "0xF8 0x88 0x80 0x80 0x80", "0xFE 0x82 0x80 0x80 0x80 0x80 0x80", "0xFF"};
+    std::string erwartet;
+    int zeichen = 1;
+    for (const char* f : folgen) {
+        erwartet += std::string("FEHLER: Das UTF-8 Zeichen '") + f + "' ist ungültig.\nPosition: Zeile=1, Zeichen=" +
+                    std::to_string(zeichen) + ".\n";
+        zeichen += zeichen == 3 ? 2 : 1;  // "a" stands fourth
+    }
+    EXPECT_EQ(e.meldungen, erwartet);
+    // The boundaries themselves are characters.
+    Ergebnis grenzen = dekodiere(copy_utf8_to_unicode, "\xC2\x80\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");
+    EXPECT_EQ(grenzen.ok, 1);
+    EXPECT_EQ(grenzen.text, L"\x80\x800\xD7FF\xE000\x10000\x10FFFF");
+    // An overlong 0 and the longest 6-byte form are refused like the rest.
+    EXPECT_EQ(dekodiere(copy_utf8_to_unicode, "a\xC0\x80" "b").meldungen,
+              "FEHLER: Das UTF-8 Zeichen '0xC0 0x80' ist ungültig.\nPosition: Zeile=1, Zeichen=2.\n");
+    EXPECT_EQ(dekodiere(copy_utf8_to_unicode, "\xFD\xBF\xBF\xBF\xBF\xBF").text, L"\xFFFD");
 }
 
 TEST(Utf8, ControlCharactersAreReportedAndDecodingGoesOn) {
@@ -81,39 +101,23 @@ TEST(Utf8, ZeroByteStopsDecoding) {
 TEST(Utf8, SequenceCutOffByTheEnd) {
     Ergebnis e = dekodiere(copy_utf8_to_unicode, "\xC3\xA4\n\xE2\x82");
     EXPECT_EQ(e.ok, 0);
-    EXPECT_EQ(e.meldungen, "FEHLER: Das UTF-8 Zeichen '2' am Ende der Datei ist ungültig.\nPosition: Zeile=2, Zeichen=1.\n");
-    EXPECT_EQ(dekodiere(copy_utf8_to_unicode, "ab\xC3").meldungen,
-              "FEHLER: Das UTF-8 Zeichen '3' am Ende der Datei ist ungültig.\nPosition: Zeile=1, Zeichen=3.\n");
+    EXPECT_EQ(e.meldungen,
+              "FEHLER: Das UTF-8 Zeichen '0xE2 0x82' am Ende der Datei ist ungültig.\nPosition: Zeile=2, Zeichen=1.\n");
+    EXPECT_EQ(dekodiere(copy_utf8_to_unicode, "ab\xF0").meldungen,
+              "FEHLER: Das UTF-8 Zeichen '0xF0' am Ende der Datei ist ungültig.\nPosition: Zeile=1, Zeichen=3.\n");
 }
 
-TEST(Utf8, BadContinuationIsReportedAndFailsTheFile) {
-    // The offending byte starts the next character; the partial value stays.
+TEST(Utf8, SequenceCutOffByAnotherByte) {
+    // The byte that cuts it starts the next character.
     Ergebnis e = dekodiere(copy_utf8_to_unicode, "\xC3" "A");
     EXPECT_EQ(e.ok, 0);
-    EXPECT_EQ(e.text, L"\x03" L"A");
-    EXPECT_EQ(e.meldungen, "FEHLER: Das UTF-8 Zeichen '3' ist ungültig.\nPosition: Zeile=1, Zeichen=1.\n");
-    // After one good continuation byte its low seven bits are shown.
-    Ergebnis drei = dekodiere(copy_utf8_to_unicode, "x\xE2\x82" "B");
+    EXPECT_EQ(e.text, L"\xFFFD" L"A");
+    EXPECT_EQ(e.meldungen, "FEHLER: Das UTF-8 Zeichen '0xC3' ist ungültig.\nPosition: Zeile=1, Zeichen=1.\n");
+    Ergebnis drei = dekodiere(copy_utf8_to_unicode, "x\xE2\x82" "B\xE2\x82\xC3\xA4");
     EXPECT_EQ(drei.ok, 0);
-    EXPECT_EQ(drei.text, std::wstring(L"x") + wchar_t(2 * 64 + 2) + L"B");
-    EXPECT_EQ(drei.meldungen, "FEHLER: Das UTF-8 Zeichen '2' ist ungültig.\nPosition: Zeile=1, Zeichen=2.\n");
-}
-
-TEST(Utf8, CodeZeroIsDroppedAndFailsTheFile) {
-    Ergebnis e = dekodiere(copy_utf8_to_unicode, "a\xC0\x80" "b");
-    EXPECT_EQ(e.ok, 0);
-    EXPECT_EQ(e.text, L"ab");
-    EXPECT_EQ(e.meldungen, "FEHLER: Das UTF-8 Zeichen mit Code 0 ist ungültig.\nPosition: Zeile=1, Zeichen=2.\n");
-}
-
-TEST(Utf8, ValuesBeyond31BitsAreRefused) {
-    Ergebnis e = dekodiere(copy_utf8_to_unicode, "\xFE\x82\x80\x80\x80\x80\x80" "a");
-    EXPECT_EQ(e.ok, 0);
-    EXPECT_EQ(e.text, L"a");
-    EXPECT_EQ(e.meldungen, "FEHLER: Das UTF-8 Zeichen '2147483648' ist ungültig.\nPosition: Zeile=1, Zeichen=1.\n");
-    Ergebnis grenze = dekodiere(copy_utf8_to_unicode, "\xFD\xBF\xBF\xBF\xBF\xBF");
-    EXPECT_EQ(grenze.ok, 1);
-    EXPECT_EQ(grenze.text, std::wstring(1, wchar_t(0x7FFFFFFF)));
+    EXPECT_EQ(drei.text, L"x\xFFFD" L"B\xFFFD\xE4");
+    EXPECT_EQ(drei.meldungen, "FEHLER: Das UTF-8 Zeichen '0xE2 0x82' ist ungültig.\nPosition: Zeile=1, Zeichen=2.\n"
+                              "FEHLER: Das UTF-8 Zeichen '0xE2 0x82' ist ungültig.\nPosition: Zeile=1, Zeichen=4.\n");
 }
 
 TEST(Utf16, PairsAndMarks) {

@@ -4,9 +4,10 @@
 
 namespace {
 
-TEST(ENCODING, ScriptNamesAreCaseSensitive) {
+TEST(ENCODING, ScriptNamesIgnoreCase) {
     EXPECT_EQ(ENCODING_aus_Skriptname(L"UTF-16"), ENC_UTF16LE);
-    EXPECT_EQ(ENCODING_aus_Skriptname(L"utf-8"), ENC_NONE);
+    EXPECT_EQ(ENCODING_aus_Skriptname(L"utf-8"), ENC_UTF8);
+    EXPECT_EQ(ENCODING_aus_Skriptname(L"windows-1252"), ENC_NONE);
     EXPECT_EQ(ENCODING_aus_Skriptname(nullptr), ENC_NONE);
 }
 

@@ -92,6 +92,49 @@ TEST(OUT, StringsAndCharacters) {
     EXPECT_EQ(dir.lesen("s.b"), "gr\xC3\xBC\xC3\x9F!");
 }
 
+// Escaped writing gives the bytes of the escaped text written plainly, in
+// every kind of encoding and wherever a replacement meets the end of the
+// writer's buffer; switching the escaping off writes plainly again.
+TEST(OUT, EscapingMatchesTheEscapedTextWrittenPlainly) {
+    std::wstring text;
+    for (int i = 0; text.size() < 3 * OUT_PUFFERGROESSE; ++i)
+        text += i % 7 == 0 ? L"a<b&c>d\"e'f " : i % 5 == 0 ? L"\u00E4\u20AC\U0001F600& " : L"xyz ";
+    for (ENCODINGtypeItems enc : {ENC_UTF8, ENC_ISO_8859_1, ENC_UTF16BE, ENC_UTF32LE, ENC_BIN}) {
+        for (OUTmaskeItems art : {OUT_MASKE_TEXT, OUT_MASKE_ATTRIBUT}) {
+            testdatei::Verzeichnis dir;
+            std::wstring erwartet;
+            OUT::OUT_Maskiert(text.c_str(), art, erwartet);
+            erwartet += L"&amp;<'";
+            {
+                OUT klar;
+                ASSERT_EQ(klar.OUT_Open(breit(dir.pfad() + "/k.xml").c_str(), nullptr, nullptr, L"out", enc, false), 1);
+                klar.OUT_Write_String(erwartet.c_str());
+            }
+            {
+                OUT maskiert;
+                ASSERT_EQ(maskiert.OUT_Open(breit(dir.pfad() + "/m.xml").c_str(), nullptr, nullptr, L"out", enc, false),
+                          1);
+                maskiert.OUT_Maskierung(art);
+                // Pieces of odd lengths, so that replacements fall on every
+                // place of the buffer.
+                for (std::size_t a = 0; a < text.size(); a += 4093)
+                    EXPECT_EQ(maskiert.OUT_Write_String(text.substr(a, 4093).c_str()), 1);
+                maskiert.OUT_Write_Char(L'&');
+                maskiert.OUT_Maskierung(OUT_MASKE_KEINE);
+                maskiert.OUT_Write_Char(L'<');
+                maskiert.OUT_Write_Int(L'\'');
+            }
+            EXPECT_EQ(dir.lesen("m.out"), dir.lesen("k.out")) << enc << " " << art;
+        }
+    }
+    std::wstring zeichen;
+    OUT::OUT_Maskiert(L"<&>\"'", OUT_MASKE_TEXT, zeichen);
+    EXPECT_EQ(zeichen, L"&lt;&amp;&gt;\"'");
+    zeichen.clear();
+    OUT::OUT_Maskiert(L"<&>\"'", OUT_MASKE_ATTRIBUT, zeichen);
+    EXPECT_EQ(zeichen, L"&lt;&amp;&gt;&quot;&#39;");
+}
+
 TEST(OUT, ClosedWriterAcceptsAndIgnores) {
     OUT out;
     EXPECT_FALSE(out.OUT_is_Open());
@@ -123,7 +166,8 @@ TEST(OUT, NamesThatCannotBeOpened) {
     std::wstring fehlt = breit(dir.pfad() + "/fehlt/q.xml");
     text = konsole([&] { EXPECT_EQ(out.OUT_Open(fehlt.c_str(), nullptr, nullptr, L"htm", ENC_UTF8, true), 0); });
     EXPECT_EQ(out.status, 9100);
-    EXPECT_EQ(text, "FEHLER: (Ausgabe): Datei konnte nicht erstellt werden (" + dir.pfad() + "/fehlt/q.htm).\n");
+    EXPECT_EQ(text, "FEHLER: (Ausgabe): Datei konnte nicht erstellt werden (" + dir.pfad() +
+                        "/fehlt/q.htm): Datei oder Verzeichnis nicht gefunden.\n");
     EXPECT_FALSE(out.OUT_is_Open());
     EXPECT_EQ(out.OUT_Write_String(L"nichts"), 1);
 }

@@ -214,7 +214,7 @@ TEST(TRACKOUT, ARelativeNameCannotBeCreated) {
     bericht.Lade_Vorlage(L"x");
     std::string text = konsole([&] { EXPECT_EQ(bericht.Schreibe_Ausgabedatei(L"_track.html"), 0); });
     EXPECT_NE(text.find("FEHLER: (Ausgabe): Datei konnte nicht erstellt werden ("), std::string::npos) << text;
-    EXPECT_NE(text.find("/*/_track.html).\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("/*/_track.html): Datei oder Verzeichnis nicht gefunden.\n"), std::string::npos) << text;
 }
 
 }  // namespace
