@@ -1,8 +1,10 @@
 // CONVERTENTITIES = EXPAND: references that the script does not define are
-// written as what they stand for. The reader has already put the text of
-// the entities its DTD declares in their place where it could; what is
-// left here are character references, the five predefined entities, and
+// written as what they stand for, as document text (escaped under
+// WRITERESCAPE = MARKUP). The reader has already put the text of the
+// entities its DTD declares in their place where it could; what is left
+// here are character references, the five predefined entities, and
 // references whose entity has no text to give.
+#include <cwchar>
 #include <string>
 
 #include "base/Konsole.h"
@@ -35,15 +37,31 @@ void CNV::Dtd_Hinweis() {
                      L"es.\n");
 }
 
-// A value copied into double quotes must not end at a quote it holds.
+// Written as document text: under WRITERESCAPE = MARKUP escaped by the
+// writer, and the characters that a reader of the result would not keep as
+// they are (a carriage return; in an attribute value also tabs and line
+// feeds, which would become blanks) as character references. Without it,
+// a value copied into double quotes must not end at a quote it holds.
 int CNV::Ersatztext_Schreiben(std::wstring_view text, bool attribut) {
-    std::wstring t;
-    t.reserve(text.size());
-    for (wchar_t c : text) {
-        if (attribut && anfuehrung_schuetzen && c == L'"') t += L"&quot;";
-        else t.push_back(c);
+    const OUTmaskeItems art = attribut ? OUT_MASKE_ATTRIBUT : OUT_MASKE_TEXT;
+    std::wstring stueck;
+    auto leeren = [&] {
+        const int ok = stueck.empty() || Dokumenttext_Schreiben(stueck.c_str(), art);
+        stueck.clear();
+        return ok;
+    };
+    for (const wchar_t c : text) {
+        if (maskieren && (c == L'\r' || (attribut && (c == L'\t' || c == L'\n')))) {
+            wchar_t referenz[8];
+            std::swprintf(referenz, 8, L"&#x%X;", static_cast<unsigned>(c));
+            if (!leeren() || !AusgabeWrite(static_cast<const wchar_t*>(referenz))) return 0;
+        } else if (!maskieren && attribut && anfuehrung_schuetzen && c == L'"') {
+            stueck += L"&quot;";
+        } else {
+            stueck.push_back(c);
+        }
     }
-    return AusgabeWrite(t.c_str());
+    return leeren();
 }
 
 int CNV::Ersetzung_Schreiben(int item) {
