@@ -127,8 +127,7 @@ int DTDDOK::Info_bauen(const wchar_t* a, const wchar_t* e) {
 
 void DTDDOK::Starttag(int item, const wchar_t* a, const wchar_t* e) {
     const int nummer = Namenstabelle().Nummer(a, e);
-    meta_->Name_mitteilen(nummer);
-    tag_item_ = item;
+    if (item >= 0) meta_->Name_mitteilen(nummer);
     tag_info_ = Info_von(nummer, a, e);
     attribut_item_ = -1;
     attribut_info_ = -1;
@@ -138,7 +137,7 @@ void DTDDOK::Starttag(int item, const wchar_t* a, const wchar_t* e) {
 
 void DTDDOK::Attributname(int item, const wchar_t* a, const wchar_t* e) {
     const int nummer = Namenstabelle().Nummer(a, e);
-    meta_->Name_mitteilen(nummer);
+    if (item >= 0) meta_->Name_mitteilen(nummer);
     gegeben_.push_back(nummer);
     attribut_item_ = item;
     attribut_info_ = -1;
@@ -149,11 +148,11 @@ void DTDDOK::Attributname(int item, const wchar_t* a, const wchar_t* e) {
     if (pruefung_ && attribut_info_ < 0) pruefung_->Attribut_unbekannt(a, e);
 }
 
-void DTDDOK::Attributwert() {
-    if (attribut_item_ < 0 || attribut_info_ < 0) return;
-    const int von = attribut_item_ + 1, bis = meta_->Anzahl();
-    if (!attribute_[static_cast<std::size_t>(attribut_info_)].cdata) Normalisieren(von, bis);
-    if (pruefung_) pruefung_->Wert(attribut_info_, von, bis);
+void DTDDOK::Attributwert(const wchar_t* a, const wchar_t* e) {
+    if (attribut_info_ < 0) return;
+    if (attribut_item_ >= 0 && !attribute_[static_cast<std::size_t>(attribut_info_)].cdata)
+        Normalisieren(attribut_item_ + 1, meta_->Anzahl());
+    if (pruefung_) pruefung_->Wert(attribut_info_, std::wstring_view(a, static_cast<std::size_t>(e - a)), a);
 }
 
 void DTDDOK::Tag_fertig(bool leer) {

@@ -94,13 +94,14 @@ public:
     bool Extern_ungelesen() const { return extern_ungelesen_; }
 
     // ---- start tags (only when Aktiv) ----
-    // A start tag was appended as item `item` with the name a .. e.
+    // A start tag with the name a .. e, appended as item `item` (-1 when
+    // the reader records nothing: validation still needs every tag).
     void Starttag(int item, const wchar_t* a, const wchar_t* e);
-    // An attribute name was appended as item `item`.
+    // An attribute name, appended as item `item` (or -1).
     void Attributname(int item, const wchar_t* a, const wchar_t* e);
-    // The value of the last attribute is complete (its pieces are the
-    // items after its name).
-    void Attributwert();
+    // The value of the last attribute is complete: the literal a .. e
+    // without its quotes; its pieces are the items after its name.
+    void Attributwert(const wchar_t* a, const wchar_t* e);
     // The attributes of the tag are complete: defaults are appended.
     // `leer`: "/>" closes it.
     void Tag_fertig(bool leer);
@@ -176,7 +177,6 @@ private:
 
     // The tag being read.
     int tag_info_ = -1;
-    int tag_item_ = -1;
     int attribut_item_ = -1;              // name item of the attribute being read
     int attribut_info_ = -1;              // its entry in attribute_, -1: undeclared
     std::vector<int> gegeben_;            // name numbers of the written attributes

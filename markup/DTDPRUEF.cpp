@@ -60,29 +60,18 @@ void DTDPRUEF::Attribut_unbekannt(const wchar_t* a, const wchar_t* e) {
            std::wstring_view(a, static_cast<std::size_t>(e - a)), a);
 }
 
-// The value as the DTD sees it: character references as their
-// characters, entity references expanded.
-void DTDPRUEF::Wert(int attribut, int von, int bis) {
+// The value as the DTD sees it: references expanded, white space made
+// blanks and, but for CDATA, gathered. A value whose references cannot be
+// expanded has been reported as such or stays a reference; it is not
+// checked further.
+void DTDPRUEF::Wert(int attribut, std::wstring_view roh, const wchar_t* stelle) {
     std::wstring& wert = dok_.wert_;
-    wert.clear();
-    for (int i = von; i < bis; ++i) {
-        const META::metaitem& r = dok_.meta_->Item(i);
-        if (r.start == nullptr) continue;
-        if (r.kind == META_ATTR_DATA) {
-            wert.append(r.Text());
-        } else if (r.kind == META_ATTR_CREF || r.kind == META_ATTR_NREF) {
-            wert.push_back(static_cast<wchar_t>(r.value));
-        } else if (r.kind == META_ATTR_GREF) {
-            std::wstring text;
-            DTD::Expansionsfehler f;
-            std::wstring_view name;
-            if (dok_.dtd_.Attributwert_expandieren(L"&" + std::wstring(r.Text()) + L";", text, f, name))
-                wert.append(text);
-        }
-    }
-    const DTD::Attribut& a = dok_.dtd_.Attribute(dok_.attribute_[static_cast<std::size_t>(attribut)].attribut);
-    if (a.typ != DTD::T_CDATA) wert.resize(DTD::Zusammenziehen(wert.data(), wert.size()));
-    Wert_pruefen(dok_.attribute_[static_cast<std::size_t>(attribut)].attribut, dok_.meta_->Item(von - 1).start);
+    DTD::Expansionsfehler f;
+    std::wstring_view name;
+    if (!dok_.dtd_.Attributwert_expandieren(roh, wert, f, name)) return;
+    const int a = dok_.attribute_[static_cast<std::size_t>(attribut)].attribut;
+    if (dok_.dtd_.Attribute(a).typ != DTD::T_CDATA) wert.resize(DTD::Zusammenziehen(wert.data(), wert.size()));
+    Wert_pruefen(a, stelle);
 }
 
 void DTDPRUEF::Wert_pruefen(int attribut, const wchar_t* stelle) {

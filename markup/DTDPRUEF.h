@@ -41,8 +41,9 @@ public:
     // name a .. e.
     void Start(int info, const wchar_t* a, const wchar_t* e);
     void Attribut_unbekannt(const wchar_t* a, const wchar_t* e);
-    // The value pieces von .. bis - 1 of the declared attribute `attribut`.
-    void Wert(int attribut, int von, int bis);
+    // The value of the declared attribute `attribut` as the tag writes it
+    // (`roh`, the literal without quotes, at `stelle`).
+    void Wert(int attribut, std::wstring_view roh, const wchar_t* stelle);
     // The tag's attributes are complete; "/>" ends the element at once.
     void Tag_fertig(int info, bool leer);
     void Ende(const wchar_t* stelle);

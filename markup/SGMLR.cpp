@@ -11,9 +11,7 @@
 #include "markup/DTDDOK.h"
 
 SGMLR::SGMLR(BUF* buffer, const SKRIPTFRAGEN* script, META* store, DCL* declarations, bool aufzeichnen_)
-    : SGML(buffer, declarations), meta(store), skript(script),
-      // Validation reads the attributes from the store.
-      aufzeichnen(aufzeichnen_ || (declarations != nullptr && declarations->validieren)) {
+    : SGML(buffer, declarations), meta(store), skript(script), aufzeichnen(aufzeichnen_) {
     // WARNINGS ALL (the default) is strict, SMART lets parsing go on.
     if (skript != nullptr) strict = !skript->Nur_Warnungen();
     if (!ok() || meta == nullptr) {
@@ -108,7 +106,7 @@ int SGMLR::start_tag_name(wchar_t* out) {
         aufnehmen(META_STARTTAG, anfang, cursor, ebene, static_cast<int>(geschwister.Item()));
     if (nummer != 0) letzter = nummer;
     tag_attribute.clear();
-    if (tags != nullptr && nummer != 0) tags->Starttag(nummer - 1, anfang, cursor);
+    if (tags != nullptr) tags->Starttag(nummer - 1, anfang, cursor);
     return 1;
 }
 
@@ -159,7 +157,7 @@ int SGMLR::attribute_name() {
         return 1;
     }
     const int nummer = aufnehmen(META_ATTR_NAME, anfang, cursor, ebene, 0);
-    if (tags != nullptr && nummer != 0) tags->Attributname(nummer - 1, anfang, cursor);
+    if (tags != nullptr) tags->Attributname(nummer - 1, anfang, cursor);
     return 1;
 }
 
@@ -209,9 +207,11 @@ int SGMLR::document_type_name() {
 int SGMLR::attribute_value_literal() {
     const bool verwerfen = attribut_verwerfen;
     attribut_verwerfen = false;
+    wchar_t* anfang = cursor;
     const int gelesen =
         im_kontext(verwerfen ? KEIN : ATTRIBUTWERT, [this] { return SGML::attribute_value_literal(); });
-    if (gelesen && !verwerfen && tags != nullptr) tags->Attributwert();
+    // The literal without its quotes.
+    if (gelesen && !verwerfen && tags != nullptr) tags->Attributwert(anfang + 1, cursor - 1);
     return gelesen;
 }
 
