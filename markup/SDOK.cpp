@@ -13,6 +13,7 @@
 #include "markup/KATALOG.h"
 #include "markup/QUELLE.h"
 #include "markup/SDTDR.h"
+#include "markup/SGML.h"
 #include "markup/SGMLR.h"
 #include "markup/SKRIPTFRAGEN.h"
 #include "textio/BUF.h"
@@ -317,6 +318,12 @@ const wchar_t* SDOK::Name_im_Arena(int dtd_name, const wchar_t** ende) {
 
 void SDOK::Beginn(int element, int name, bool implizit, bool eingeschlossen) {
     Lauf_schreiben();
+    // The conversion walks elements recursively, as the other reader
+    // nests: the same limit.
+    if (ebenen_.size() >= static_cast<std::size_t>(SGML_MAX_TIEFE) && !abbruch_) {
+        Fehler_melden(L"Element", L"Maximale Verschachtelungstiefe überschritten.", {}, tokenstelle_);
+        abbruch_ = true;
+    }
     const bool explizit = tag_.aktiv && !implizit;
     int link = 0;
     int* kinder = nullptr;
@@ -366,9 +373,9 @@ void SDOK::Beginn(int element, int name, bool implizit, bool eingeschlossen) {
         if (tag_.net && !tag_.leer) ++net_offen_;
         if (tag_.leer) Aufnehmen(META_EMPTYTAG_CLOSE, a != nullptr ? e : nullptr, e, 0, 0, link);
     } else {
-        static std::vector<Angabe> keine;
         bool leer = false;
-        Vorgaben_schreiben(element, keine, tokenstelle_, leer);
+        ++tagnummer_;
+        Vorgaben_schreiben(element, tokenstelle_, leer);
     }
 }
 

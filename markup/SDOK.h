@@ -208,7 +208,10 @@ private:
     bool Angaben_lesen(std::vector<Angabe>& angaben, bool& net, const wchar_t* stelle);
     void Attribute_schreiben(int element, int name, std::vector<Angabe>& angaben, const wchar_t* stelle,
                              bool& leer);
-    void Vorgaben_schreiben(int element, const std::vector<Angabe>& angaben, const wchar_t* stelle, bool& leer);
+    void Vorgaben_schreiben(int element, const wchar_t* stelle, bool& leer);
+    bool Gegeben(int attribut) const {
+        return static_cast<std::size_t>(attribut) < gegeben_.size() && gegeben_[static_cast<std::size_t>(attribut)] == tagnummer_;
+    }
     bool Wert_lesen(const Angabe& a, const DTD::Attribut& at, std::vector<Wertstueck>& stuecke,
                     std::wstring& wert, const wchar_t* stelle);
     void Wert_pruefen(int attribut, std::wstring_view wert, const wchar_t* stelle);
@@ -257,6 +260,8 @@ private:
     std::size_t ersetzt_ = 0;
     std::size_t ersatzgrenze_ = 0;
     IDMENGE ids_;
+    std::vector<int> gegeben_;                      // per attribute: the tag that gave it last
+    int tagnummer_ = 0;
     std::vector<wchar_t*> vorgabetexte_;            // per attribute: its default, laid down once
     std::vector<const wchar_t*> namen_im_arena_;   // per DTD name: its text, laid down once
     std::vector<int> laufnummern_;                  // per DTD name: the run's name number, 0: not yet

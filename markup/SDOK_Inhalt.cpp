@@ -120,6 +120,7 @@ void SDOK::Daten_nehmen(wchar_t* a, wchar_t* b) {
         lauf_e_ = b;
         return;
     }
+    tokenstelle_ = a;
     Daten_beginnen();
     if (lauf_a_ != nullptr && lauf_e_ == a) {
         lauf_e_ = b;
@@ -620,12 +621,21 @@ void SDOK::Entitaet_einsetzen(int entitaet, wchar_t* a, wchar_t* e, const wchar_
     const std::wstring_view name(a, static_cast<std::size_t>(e - a));
     if (skript_ != nullptr && skript_->Entitaet_definiert(name)) return Referenz_item(a, e, true);
     switch (ent.art) {
-    case DTD::E_INTERN:
+    case DTD::E_INTERN: {
         if (expandieren_ || Hat_markup(ent.text)) {
             Text_einsetzen(entitaet, ent.text, nullptr, stelle);
             return;
         }
+        // A text of nothing, or of blanks where they only separate, is no
+        // data: the reference is left out.
+        bool leer = true;
+        for (wchar_t c : ent.text) leer = leer && (c == L' ' || c == L'\t' || c == L'\n' || c == L'\r');
+        if (leer && (ent.text.empty() || !folger_->Gemischt())) {
+            if (!ebenen_.empty()) ebenen_.back().markup_seit_rs = true;
+            return;
+        }
         return Referenz_item(a, e, true);
+    }
     case DTD::E_CDATA:
     case DTD::E_SDATA:
         if (!expandieren_) return Referenz_item(a, e, true);

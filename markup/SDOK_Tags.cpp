@@ -147,6 +147,10 @@ void SDOK::Attribute_schreiben(int element, int name, std::vector<Angabe>& angab
     const int link = ebenen_.size() > 1 ? ebenen_[ebenen_.size() - 2].item : 0;
     std::vector<Wertstueck> stuecke;
     std::wstring wert;
+    // The attributes given are marked with the tag's number, so that
+    // neither a repetition nor a default costs a search of the tag.
+    ++tagnummer_;
+    if (gegeben_.size() < static_cast<std::size_t>(dtd.Attributzahl())) gegeben_.resize(static_cast<std::size_t>(dtd.Attributzahl()), 0);
     for (Angabe& a : angaben) {
         wchar_t* n_a = a.name;
         wchar_t* n_e = a.name_ende;
@@ -176,13 +180,13 @@ void SDOK::Attribute_schreiben(int element, int name, std::vector<Angabe>& angab
             n_a = const_cast<wchar_t*>(Name_im_Arena(dtd.Attribute(attribut).name, &ende));
             n_e = const_cast<wchar_t*>(ende);
         }
-        if (attribut >= 0 && std::any_of(angaben.begin(), angaben.end(),
-                                          [&](const Angabe& x) { return &x != &a && x.attribut == attribut; })) {
+        if (attribut >= 0 && Gegeben(attribut)) {
             Fehler_melden(L"DTD", L"Das Attribut '%ls' ist im Starttag mehrfach angegeben.",
                           dtd.Text(dtd.Attribute(attribut).name), a.name != nullptr ? a.name : a.wert);
             continue;
         }
         a.attribut = attribut;
+        if (attribut >= 0) gegeben_[static_cast<std::size_t>(attribut)] = tagnummer_;
         if (n_a == nullptr) continue;
         if (Aufnehmen(META_ATTR_NAME, n_a, n_e, level, 0, link) != 0) {
             const std::wstring_view text(n_a, static_cast<std::size_t>(n_e - n_a));
@@ -212,17 +216,17 @@ void SDOK::Attribute_schreiben(int element, int name, std::vector<Angabe>& angab
             }
         }
     }
-    Vorgaben_schreiben(element, angaben, stelle, leer);
+    Vorgaben_schreiben(element, stelle, leer);
 }
 
-void SDOK::Vorgaben_schreiben(int element, const std::vector<Angabe>& angaben, const wchar_t* stelle, bool& leer) {
+void SDOK::Vorgaben_schreiben(int element, const wchar_t* stelle, bool& leer) {
     if (element < 0) return;
     const DTD& dtd = sdtd_->Modell();
     if (dtd.Elemente(element).inhalt == DTD::LEER) leer = true;
     const int level = static_cast<int>(ebenen_.size()) - 1;
     const int link = ebenen_.size() > 1 ? ebenen_[ebenen_.size() - 2].item : 0;
     for (int i : dtd.Elemente(element).attribute) {
-        if (std::any_of(angaben.begin(), angaben.end(), [i](const Angabe& a) { return a.attribut == i; })) continue;
+        if (Gegeben(i)) continue;
         const DTD::Attribut& at = dtd.Attribute(i);
         std::wstring_view wert;
         switch (at.vorgabe) {
