@@ -35,6 +35,14 @@ SFOLGER::SFOLGER(const SDTD& sdtd, int pcdata, int wurzel, Senke& senke)
     offen_je_name_.assign(static_cast<std::size_t>(dtd_.Namen().Anzahl()), 0);
 }
 
+// Data that finds no place is reported once until the next tag: the
+// pieces of one run of text are one fault.
+void SFOLGER::Daten_melden() {
+    if (daten_gemeldet_) return;
+    daten_gemeldet_ = true;
+    Melden(L"Zeichendaten sind hier nicht erlaubt.", -1);
+}
+
 void SFOLGER::Melden(const wchar_t* vorlage, int name) {
     senke_.Fehler(vorlage, name >= 0 ? dtd_.Text(name) : std::wstring_view());
 }
@@ -201,6 +209,7 @@ bool SFOLGER::Platz_schaffen(int token, int& gefolgert) {
 }
 
 void SFOLGER::Start(int name, std::wstring_view text) {
+    daten_gemeldet_ = false;
     const int element = name >= 0 ? dtd_.Element(name) : -1;
     const bool deklariert = element >= 0 && dtd_.Elemente(element).inhalt != DTD::UNDEKLARIERT;
     if (!deklariert) senke_.Fehler(L"Das Element '%ls' ist nicht deklariert.", text);
@@ -248,7 +257,7 @@ bool SFOLGER::Daten() {
     if (tiefe_ == 0) {
         const int w = wurzel_ >= 0 ? dtd_.Element(wurzel_) : -1;
         if (begonnen_ || w < 0 || !typen_[static_cast<std::size_t>(w)].start_o) {
-            Melden(L"Zeichendaten sind hier nicht erlaubt.", -1);
+            Daten_melden();
             return false;
         }
         Oeffnen(w, wurzel_, true, false);
@@ -260,7 +269,7 @@ bool SFOLGER::Daten() {
             return true;
         }
         if (Platz_schaffen(DATEN, gefolgert)) continue;
-        Melden(L"Zeichendaten sind hier nicht erlaubt.", -1);
+        Daten_melden();
         return false;
     }
 }
@@ -269,7 +278,7 @@ bool SFOLGER::Daten_hier() {
     if (tiefe_ == 0) return false;
     Offen& o = oben();
     if (!Passt(o, DATEN)) {
-        Melden(L"Zeichendaten sind hier nicht erlaubt.", -1);
+        Daten_melden();
         return false;
     }
     if (o.modell != nullptr && o.modell->Name_an(o.lauf) != pcdata_) o.modell->Schritt(o.lauf, pcdata_);
@@ -277,6 +286,7 @@ bool SFOLGER::Daten_hier() {
 }
 
 void SFOLGER::Ende(int name, std::wstring_view text) {
+    daten_gemeldet_ = false;
     if (tiefe_ == 0 || name < 0 || static_cast<std::size_t>(name) >= offen_je_name_.size() ||
         offen_je_name_[static_cast<std::size_t>(name)] == 0) {
         senke_.Fehler(L"Der Endtag '%ls' schließt kein offenes Element.", text);

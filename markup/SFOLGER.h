@@ -148,6 +148,7 @@ private:
     bool Platz_schaffen(int token, int& gefolgert);
     bool Fertig(const Offen& o) const { return o.inhalt != DTD::MODELLIERT || o.modell->Fertig(o.lauf); }
     void Melden(const wchar_t* vorlage, int name);
+    void Daten_melden();
 
     const SDTD& sdtd_;
     const DTD& dtd_;
@@ -163,4 +164,5 @@ private:
     std::map<std::vector<std::uint64_t>, int> nach_inhalt_;
     MODELL::LAUF probe_;
     bool begonnen_ = false;
+    bool daten_gemeldet_ = false;
 };
