@@ -27,6 +27,10 @@ int CNV::Quelle_Read() {
         if (art == SDOK::MIT_DTD) {
             const int gelesen = leser.Instanz();
             sgml_dtd = leser.DTD_abgeben();
+            if (!gelesen && extern_ungelesen) {
+                sgml_dtd_ungelesen = true;
+                Dtd_Hinweis();
+            }
             if (gelesen) {
                 if (tracking) Quelle_in_TRACK_Einlesen();
                 SGMLR::Texte_abschliessen(&meta, &quelle);

@@ -129,8 +129,11 @@ SDOK::Ergebnis SDOK::Prolog() {
     if (ende - p < 9 || p[0] != L'<' || p[1] != L'!' || !Wort(p + 2, ende, L"DOCTYPE", d)) return OHNE_DTD;
     p += 9;
     Ps(p, ende);
+    // The declaration that decides the name characters may come from a
+    // catalog, for the public identifier that follows: the name is taken
+    // up to a separator here.
     const wchar_t* name_a = p;
-    while (p < ende && d.Namenszeichen(*p)) ++p;
+    while (p < ende && !Leer(*p) && *p != L'[' && *p != L'>' && *p != L'"' && *p != L'\'') ++p;
     if (p == name_a) return OHNE_DTD;
     const std::wstring_view name(name_a, static_cast<std::size_t>(p - name_a));
     Ps(p, ende);
@@ -254,8 +257,10 @@ void SDOK::Melden(bool warnung, const wchar_t* label, const wchar_t* vorlage, st
     }
 }
 
+// The inference names elements; as written when the DTD does not know
+// them, which the message shows folded like the others.
 void SDOK::Fehler(const wchar_t* vorlage, std::wstring_view name) {
-    Fehler_melden(L"DTD", vorlage, name, tokenstelle_);
+    Fehler_melden(L"DTD", vorlage, Gefaltet(name), tokenstelle_);
 }
 
 // ----------------------------------------------------------------- items

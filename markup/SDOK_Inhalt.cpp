@@ -670,6 +670,9 @@ void SDOK::Entitaet_einsetzen(int entitaet, wchar_t* a, wchar_t* e, const wchar_
 bool SDOK::Budget(std::size_t laenge, int name, const wchar_t* stelle) {
     ersetzt_ += laenge + 16;
     if (ersetzt_ <= ersatzgrenze_) return true;
+    // Named as the reference in the document names it.
+    if (eingaben_.size() > 1 && eingaben_[1].entitaet >= 0)
+        name = sdtd_->Modell().Entitaeten(eingaben_[1].entitaet).name;
     Fehler_melden(L"Entität", L"Die Ersetzung der Entität '%ls' ist zu groß oder zu tief verschachtelt.",
                   sdtd_->Modell().Text(name), stelle);
     abbruch_ = true;

@@ -241,7 +241,7 @@ void SDTDR::Lesen(bool intern) {
                 Fehler(DTDLABEL, L"Unerwartetes Zeichen im DTD.", Stelle());
                 W();
             }
-        } else if (c == L']' && intern && stapel_.size() == basis_) {
+        } else if (c == L']' && intern && stapel_.size() == basis_ && !(abschnitte_.size() > 0 && Folgt(L"]]>"))) {
             break;
         } else if (Folgt(L"]]>")) {
             if (abschnitte_.empty()) {

@@ -79,12 +79,13 @@ int SFOLGER::Menge_fuer(int eltern, int element) {
 
 // ---------------------------------------------------------------- the stack
 
-void SFOLGER::Oeffnen(int element, int name, bool implizit, bool eingeschlossen) {
+void SFOLGER::Oeffnen(int element, int name, bool implizit, bool eingeschlossen, std::wstring_view text) {
     const int menge = tiefe_ > 0 ? Menge_fuer(oben().ausnahmen, element) : Menge_fuer(0, element);
     if (tiefe_ == stapel_.size()) stapel_.emplace_back();
     Offen& o = stapel_[tiefe_++];
     o.element = element;
     o.name = name;
+    o.text = text;
     o.ausnahmen = menge;
     if (element >= 0) {
         const Typ& t = typen_[static_cast<std::size_t>(element)];
@@ -115,10 +116,17 @@ void SFOLGER::Schliessen(bool implizit) {
 void SFOLGER::Schliessen_bis(std::size_t ebene) {
     while (tiefe_ > ebene + 1) {
         const Offen& o = oben();
-        if (!o.ende_o) Melden(L"Der Endtag des Elements '%ls' fehlt; er darf nicht weggelassen werden.", o.name);
-        else if (!Fertig(o)) Melden(L"Der Inhalt des Elements '%ls' ist unvollständig.", o.name);
+        if (!o.ende_o) Melden(L"Der Endtag des Elements '%ls' fehlt; er darf nicht weggelassen werden.", o);
+        else if (!Fertig(o)) Melden(L"Der Inhalt des Elements '%ls' ist unvollständig.", o);
         Schliessen(true);
     }
+}
+
+bool SFOLGER::Gleich(std::wstring_view a, std::wstring_view b) const {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] && !(dtd_.Namecase() && DTDNAMEN::Falten(a[i]) == DTDNAMEN::Falten(b[i]))) return false;
+    return true;
 }
 
 // ------------------------------------------------------------- the tokens
@@ -216,11 +224,11 @@ void SFOLGER::Start(int name, std::wstring_view text) {
     if (tiefe_ == 0) {
         if (begonnen_) {
             Melden(L"Das Dokumentelement ist schon beendet.", -1);
-            Oeffnen(deklariert ? element : -1, name, false, false);
+            Oeffnen(deklariert ? element : -1, name, false, false, text);
             return;
         }
         if (name == wurzel_ || wurzel_ < 0) {
-            Oeffnen(deklariert ? element : -1, name, false, false);
+            Oeffnen(deklariert ? element : -1, name, false, false, text);
             return;
         }
         const int w = dtd_.Element(wurzel_);
@@ -229,7 +237,7 @@ void SFOLGER::Start(int name, std::wstring_view text) {
         Oeffnen(w, wurzel_, true, false);
     }
     if (!deklariert) {
-        Oeffnen(-1, name, false, false);
+        Oeffnen(-1, name, false, false, text);
         return;
     }
     for (int gefolgert = 0;;) {
@@ -238,7 +246,7 @@ void SFOLGER::Start(int name, std::wstring_view text) {
             senke_.Vor_Unterelement();
             Offen& p = oben();
             if (p.modell != nullptr && !p.modell->Schritt(p.lauf, name))
-                senke_.Fehler(L"Das Element '%ls' ist hier nicht erlaubt.", text);
+                senke_.Fehler(L"Das Element '%ls' ist hier nicht erlaubt.", dtd_.Text(name));
             Oeffnen(element, name, false, false);
             return;
         }
@@ -247,8 +255,8 @@ void SFOLGER::Start(int name, std::wstring_view text) {
             return;
         }
         if (Platz_schaffen(name, gefolgert)) continue;
-        senke_.Fehler(L"Das Element '%ls' ist hier nicht erlaubt.", text);
-        Oeffnen(element, name, false, false);
+        senke_.Fehler(L"Das Element '%ls' ist hier nicht erlaubt.", dtd_.Text(name));
+        Oeffnen(element, name, false, false, text);
         return;
     }
 }
@@ -287,15 +295,23 @@ bool SFOLGER::Daten_hier() {
 
 void SFOLGER::Ende(int name, std::wstring_view text) {
     daten_gemeldet_ = false;
-    if (tiefe_ == 0 || name < 0 || static_cast<std::size_t>(name) >= offen_je_name_.size() ||
-        offen_je_name_[static_cast<std::size_t>(name)] == 0) {
+    std::size_t ebene = tiefe_;
+    if (name >= 0 && static_cast<std::size_t>(name) < offen_je_name_.size() &&
+        offen_je_name_[static_cast<std::size_t>(name)] > 0) {
+        ebene = tiefe_ - 1;
+        while (stapel_[ebene].name != name) --ebene;
+    } else if (name < 0) {
+        // An element the DTD does not know (reported at its start) ends
+        // at its end tag all the same.
+        for (std::size_t i = tiefe_; i-- > 0 && ebene == tiefe_;)
+            if (stapel_[i].name < 0 && Gleich(stapel_[i].text, text)) ebene = i;
+    }
+    if (ebene == tiefe_) {
         senke_.Fehler(L"Der Endtag '%ls' schließt kein offenes Element.", text);
         return;
     }
-    std::size_t ebene = tiefe_ - 1;
-    while (stapel_[ebene].name != name) --ebene;
     Schliessen_bis(ebene);
-    if (!Fertig(oben())) Melden(L"Der Inhalt des Elements '%ls' ist unvollständig.", name);
+    if (!Fertig(oben())) Melden(L"Der Inhalt des Elements '%ls' ist unvollständig.", oben());
     Schliessen(false);
 }
 
@@ -307,7 +323,7 @@ void SFOLGER::Dokumentende() {
     if (tiefe_ == 0) return;
     Schliessen_bis(0);
     const Offen& o = oben();
-    if (!o.ende_o) Melden(L"Der Endtag des Elements '%ls' fehlt; er darf nicht weggelassen werden.", o.name);
-    else if (!Fertig(o)) Melden(L"Der Inhalt des Elements '%ls' ist unvollständig.", o.name);
+    if (!o.ende_o) Melden(L"Der Endtag des Elements '%ls' fehlt; er darf nicht weggelassen werden.", o);
+    else if (!Fertig(o)) Melden(L"Der Inhalt des Elements '%ls' ist unvollständig.", o);
     Schliessen(true);
 }

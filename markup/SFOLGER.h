@@ -104,6 +104,7 @@ private:
     struct Offen {
         int element = -1;
         int name = -1;
+        std::wstring_view text;  // the name as written, for names the DTD does not know
         DTD::Inhalt inhalt = DTD::BELIEBIG;
         const MODELL* modell = nullptr;
         MODELL::LAUF lauf;
@@ -126,7 +127,7 @@ private:
 
     const Offen& oben() const { return stapel_[tiefe_ - 1]; }
     Offen& oben() { return stapel_[tiefe_ - 1]; }
-    void Oeffnen(int element, int name, bool implizit, bool eingeschlossen);
+    void Oeffnen(int element, int name, bool implizit, bool eingeschlossen, std::wstring_view text = {});
     void Schliessen(bool implizit);
     // Closes the elements above `ebene` (an index), reporting what must not.
     void Schliessen_bis(std::size_t ebene);
@@ -148,7 +149,12 @@ private:
     bool Platz_schaffen(int token, int& gefolgert);
     bool Fertig(const Offen& o) const { return o.inhalt != DTD::MODELLIERT || o.modell->Fertig(o.lauf); }
     void Melden(const wchar_t* vorlage, int name);
+    void Melden(const wchar_t* vorlage, const Offen& o) {
+        senke_.Fehler(vorlage, o.name >= 0 ? dtd_.Text(o.name) : o.text);
+    }
     void Daten_melden();
+    // Names compared as the DTD folds them.
+    bool Gleich(std::wstring_view a, std::wstring_view b) const;
 
     const SDTD& sdtd_;
     const DTD& dtd_;

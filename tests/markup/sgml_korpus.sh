@@ -9,7 +9,8 @@
 #
 #   tests/markup/sgml_korpus.sh build/tessar [FILE...]
 # Without files: LinuxDoc's example and guide, the DocBook examples,
-# man-db's DocBook example, and every HTML 4 page under /usr/share/doc.
+# man-db's DocBook example, docbook-dsssl-doc's test data, and every
+# HTML 4 page under /usr/share/doc.
 set -u -o pipefail
 tessar=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 shift
@@ -34,6 +35,7 @@ if [ ${#dateien[@]} -eq 0 ]; then
     done
     dateien+=("$work"/gz/*.sgml /usr/share/doc/linuxdoc-tools/example/example-tr.sgml)
     dateien+=(/usr/share/doc/docbook/examples/*.sgml /usr/share/doc/man-db/examples/*.sgml)
+    dateien+=(/usr/share/doc/docbook-dsssl-doc/doc/testdata/*.sgm)
     while IFS= read -r f; do dateien+=("$f"); done < <(grep -rlis --include='*.html' --include='*.htm' \
         'DTD HTML 4' /usr/share/doc 2>/dev/null | sort)
 fi
