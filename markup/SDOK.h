@@ -161,7 +161,7 @@ private:
     void Beginn(int element, int name, bool implizit, bool eingeschlossen) override;
     void Schluss(bool implizit) override;
     void Fehler(const wchar_t* vorlage, std::wstring_view name) override;
-    void Vor_Unterelement();
+    void Vor_Unterelement() override;
     int Laufnummer(int dtd_name);
     const wchar_t* Name_im_Arena(int dtd_name, const wchar_t** ende);
 

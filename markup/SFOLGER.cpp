@@ -10,7 +10,7 @@ constexpr std::size_t MAX_MENGEN = std::size_t{1} << 16;
 }  // namespace
 
 SFOLGER::SFOLGER(const SDTD& sdtd, int pcdata, int wurzel, Senke& senke)
-    : sdtd_(sdtd), dtd_(sdtd.Modell()), senke_(senke), pcdata_(pcdata), wurzel_(wurzel) {
+    : dtd_(sdtd.Modell()), senke_(senke), pcdata_(pcdata), wurzel_(wurzel) {
     const bool omittag = sdtd.Deklaration().omittag;
     typen_.resize(static_cast<std::size_t>(dtd_.Elementzahl()));
     for (int i = 0; i < dtd_.Elementzahl(); ++i) {

@@ -156,7 +156,6 @@ private:
     // Names compared as the DTD folds them.
     bool Gleich(std::wstring_view a, std::wstring_view b) const;
 
-    const SDTD& sdtd_;
     const DTD& dtd_;
     Senke& senke_;
     int pcdata_;
