@@ -262,7 +262,8 @@ private:
     IDMENGE ids_;
     std::vector<int> gegeben_;                      // per attribute: the tag that gave it last
     int tagnummer_ = 0;
-    std::vector<wchar_t*> vorgabetexte_;            // per attribute: its default, laid down once
+    std::vector<wchar_t*> vorgabetexte_;
+    std::vector<wchar_t*> datentexte_;              // per entity: its CDATA or SDATA text, laid down once            // per attribute: its default, laid down once
     std::vector<const wchar_t*> namen_im_arena_;   // per DTD name: its text, laid down once
     std::vector<int> laufnummern_;                  // per DTD name: the run's name number, 0: not yet
     // #CURRENT: per ATTLIST the values last given, by attribute name.

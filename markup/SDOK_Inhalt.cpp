@@ -640,8 +640,16 @@ void SDOK::Entitaet_einsetzen(int entitaet, wchar_t* a, wchar_t* e, const wchar_
     case DTD::E_SDATA:
         if (!expandieren_) return Referenz_item(a, e, true);
         if (!ent.text.empty() && Budget(ent.text.size(), ent.name, stelle)) {
-            wchar_t* t = Ablegen(ent.text);
-            if (t != nullptr) Daten_nehmen(t, t + ent.text.size());
+            // The text is no markup: one copy serves every reference, each
+            // item covering all of it.
+            if (static_cast<std::size_t>(entitaet) >= datentexte_.size()) datentexte_.resize(static_cast<std::size_t>(entitaet) + 1, nullptr);
+            wchar_t*& t = datentexte_[static_cast<std::size_t>(entitaet)];
+            if (t == nullptr) t = Ablegen(ent.text);
+            if (t != nullptr) {
+                Lauf_schreiben();
+                Daten_nehmen(t, t + ent.text.size());
+                Lauf_schreiben();
+            }
         }
         return;
     case DTD::E_PI:
