@@ -371,8 +371,7 @@ void SDOK::Beginn(int element, int name, bool implizit, bool eingeschlossen) {
         if (k == SDTD::LEERE_KARTE) karte = -1;
         else if (k >= 0) karte = k;
     }
-    ebenen_.push_back(Ebene{item, 0, karte, element, explizit && tag_.net, false, false, false, nullptr, nullptr});
-    letzter_start_ = item;
+    ebenen_.push_back(Ebene{item, 0, karte, explizit && tag_.net, false, false, false, nullptr, nullptr});
     if (explizit) {
         Attribute_schreiben(element, name, *tag_.angaben, tokenstelle_, tag_.leer);
         if (tag_.net && !tag_.leer) ++net_offen_;

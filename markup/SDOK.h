@@ -123,7 +123,6 @@ private:
         int item;                  // its start tag's number, 0 when not recorded
         int kinder;                // elements in it so far
         int karte;                 // short reference map in force, -1: none
-        int element;               // DTD element index, -1
         bool net;                  // opened by a net-enabling start tag
         bool gesehen;              // a record start, data or proper subelement came
         bool daten_seit_rs;        // data or a proper subelement since the record start
@@ -187,7 +186,7 @@ private:
     void Datenlauf();
     void Markiert_ende();
     bool Kurzverweis_leer(wchar_t* p, wchar_t* q, bool zeilenende, const SDTD::Karte& k);
-    void Verweis(int name, wchar_t* a, wchar_t* e, const wchar_t* stelle);
+    void Verweis(int name, const wchar_t* stelle);
     void Referenz_item(wchar_t* a, wchar_t* e, bool daten);
     const wchar_t* Meldestelle(const wchar_t* stelle) const;
     void Rohinhalt();
@@ -250,7 +249,6 @@ private:
         bool net = false;
         bool leer = false;
     } tag_;
-    int letzter_start_ = 0;
     bool leer_schluss_ = false;         // the element ending has no end tag
     wchar_t* endtag_a_ = nullptr;       // the name of the end tag being read
     wchar_t* endtag_e_ = nullptr;

@@ -235,7 +235,7 @@ bool SDOK::Kurzverweis_leer(wchar_t* p, wchar_t* q, bool zeilenende, const SDTD:
     auto treffer = [&](int t, wchar_t* bis, bool re) {
         e.p = bis;
         if (re) e.zeilenanfang = true;
-        Verweis(k.entitaet[static_cast<std::size_t>(t)], p, bis, p);
+        Verweis(k.entitaet[static_cast<std::size_t>(t)], p);
         return true;
     };
     if (zeilenende && k.entitaet[SDTD::TR_B_RE] >= 0) return treffer(SDTD::TR_B_RE, q + Re_laenge(q, e.ende), true);
@@ -293,15 +293,13 @@ bool SDOK::Kurzverweis(bool zeilenanfang) {
     }
     e.p = bis;
     if (bis > p && (bis[-1] == L'\n')) e.zeilenanfang = true;
-    Verweis(k.entitaet[static_cast<std::size_t>(t)], p, bis, p);
+    Verweis(k.entitaet[static_cast<std::size_t>(t)], p);
     return true;
 }
 
 // A short reference to the entity of the name: replaced as a reference
 // "&name;" would be (the reference item names it from the arena).
-void SDOK::Verweis(int name, wchar_t* a, wchar_t* e, const wchar_t* stelle) {
-    (void)a;
-    (void)e;
+void SDOK::Verweis(int name, const wchar_t* stelle) {
     tokenstelle_ = stelle;
     const DTD& dtd = sdtd_->Modell();
     int ent = dtd.Entitaet_von(name, false);

@@ -20,11 +20,11 @@ trap 'rm -rf "$work"' EXIT
 export LANG=C.UTF-8
 command -v onsgmls >/dev/null || { echo "onsgmls fehlt (Paket opensp)" >&2; exit 2; }
 
-# HTML pages are read as UTF-8, the other documents as Latin-1, by both.
-for k in UTF-8 ISO-8859-1; do
-    printf 'SYNTAX = SGML\nREADERDTD = EXTERNAL\nCONVERTENTITIES = EXPAND\nWRITERESCAPE = MARKUP\nWRITERENCODING = UTF-8\nWRITERBOM = NO\nREADERENCODING = %s\n' \
-        "$k" >"$work/kopie-$k.xb"
-done
+# HTML pages are read as UTF-8, the other documents as Latin-1 (SGML's
+# default), by both.
+printf 'SYNTAX = SGML\nREADERDTD = EXTERNAL\nCONVERTENTITIES = EXPAND\nWRITERESCAPE = MARKUP\nWRITERENCODING = UTF-8\nWRITERBOM = NO\n' \
+    >"$work/kopie-ISO-8859-1.xb"
+{ cat "$work/kopie-ISO-8859-1.xb"; printf 'READERENCODING = UTF-8\n'; } >"$work/kopie-UTF-8.xb"
 
 html4_dekl=/usr/share/sgml/html/dtd/4.01/HTML4.decl
 dateien=("$@")
