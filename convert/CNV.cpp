@@ -1,6 +1,7 @@
 #include "convert/CNV.h"
 
 #include "markup/DTDDOK.h"
+#include "markup/SDTD.h"
 #include "markup/SGML.h"
 #include "script/IPR.h"
 #include "base/Konsole.h"

@@ -25,6 +25,7 @@
 class BASIC;
 class DCL;
 class DTDDOK;
+class SDTD;
 class IPR;
 class TRACK;
 
@@ -202,6 +203,7 @@ public:
     BUF quelle;                            // the input document
     META meta;                             // the parsed document's items
     std::unique_ptr<DTDDOK> dtd;           // its DTD (XML with a DOCTYPE), from the reader
+    std::unique_ptr<SDTD> sgml_dtd;        // its DTD (SGML): items may point into its entities' texts
     OUT ausgabe;                           // the per-file writer
     BUF* skript = nullptr;                 // the script's buffer
     BASIC* basic = nullptr;                // the compiled script
@@ -257,6 +259,7 @@ public:
     int Ersatztext_Schreiben(std::wstring_view text, bool attribut);
     void Dtd_Hinweis();
     bool dtd_hinweis_gegeben = false;
+    bool sgml_dtd_ungelesen = false;       // an SGML document's external DTD was not read
     // The start tag of the element that an end tag closes; -1 when none.
     int Passender_Starttag(int endtag);
     // Writes a piece of unconverted markup; 0 after its message.

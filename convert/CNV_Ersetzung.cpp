@@ -9,7 +9,9 @@
 
 #include "base/Konsole.h"
 #include "convert/CNV.h"
+#include "markup/DCL.h"
 #include "markup/DTDDOK.h"
+#include "markup/SDTD.h"
 
 namespace {
 
@@ -27,9 +29,11 @@ wchar_t Vordefiniert(std::wstring_view name) {
 
 // The hint that goes with a reference nobody declares, once per document.
 void CNV::Dtd_Hinweis() {
-    if (dtd_hinweis_gegeben || !dtd || !dtd->Extern_ungelesen()) return;
+    const bool ungelesen = (dtd && dtd->Extern_ungelesen()) || sgml_dtd_ungelesen;
+    if (dtd_hinweis_gegeben || !ungelesen) return;
     dtd_hinweis_gegeben = true;
-    if (dtd->Auftraege().extern_lesen)
+    const bool gesucht = dtd ? dtd->Auftraege().extern_lesen : dcl != nullptr && dcl->dtd_extern != 0;
+    if (gesucht)
         Konsole_Text(L"Hinweis: Das externe DTD des Dokuments wurde mit READERDTD = EXTERNAL gesucht, aber nicht "
                      L"(ganz) gelesen; die Warnung beim Lesen nennt den Grund.\n");
     else
@@ -82,6 +86,11 @@ int CNV::Ersetzung_Schreiben(int item) {
         }
         return Ersatztext_Schreiben(text, attribut);
     }
+    // The SGML reader has put every declared entity's text in its place;
+    // what it left is a reference to data outside the text (an external
+    // data entity), which stays a reference.
+    if (sgml_dtd && sgml_dtd->Modell().Entitaet_von(sgml_dtd->Modell().Entitaetsname(name), false) >= 0)
+        return Write_gref(item);
     Fehler_Dokument(L"ENTITY", L"Die Entity '%ls' ist nicht deklariert.", it.start, item);
     Dtd_Hinweis();
     ++undeklariert;

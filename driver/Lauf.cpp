@@ -355,7 +355,7 @@ void Datei_Bearbeiten(IPR& ipr, Lauf_Zustand& z, const wchar_t* datei) {
     cnv->Interpreter_Initialisierung(&ipr);
     if (z.tracking != 0) Tracking_Dateibeginn(ipr, z.global);
 
-    bool bytes = ipr.dcl.xml ? ipr.reader_encoding == ENC_ISO_8859_1 : !ipr.dcl.html;
+    const bool bytes = ipr.Einzelbytes();
     // An input that cannot be read fails like any other faulty file, so
     // that a run never ends in success without having read it.
     bool erfolgreich = cnv->AusgabeOpen(datei, z.globalname, z.erweiterung, bytes) != 0;

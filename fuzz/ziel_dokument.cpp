@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         cnv.Interpreter_Initialisierung(&ipr);
         cnv.tracking = tracking;
         if (tracking) ipr.track_quelle.Reset();
-        const bool bytes = ipr.dcl.xml ? ipr.reader_encoding == ENC_ISO_8859_1 : !ipr.dcl.html;
+        const bool bytes = ipr.Einzelbytes();
         cnv.AusgabeOpen(pfad.c_str(), nullptr, nullptr, bytes);
         if (!cnv.Quelle_OK()) return;
         if (!cnv.Quelle_Read()) return;

@@ -32,7 +32,7 @@ bool Datei(IPR& ipr, const wchar_t* dokument, int tracking, const wchar_t* globa
     std::unique_ptr<CNV> cnv = tracking != 0 ? std::make_unique<CNVTRACK>() : std::make_unique<CNV>();
     cnv->Interpreter_Initialisierung(&ipr);
     if (tracking != 0) Tracking_Dateibeginn(ipr, global != nullptr);
-    const bool bytes = ipr.dcl.xml ? ipr.reader_encoding == ENC_ISO_8859_1 : !ipr.dcl.html;
+    const bool bytes = ipr.Einzelbytes();
     bool ok = cnv->AusgabeOpen(dokument, global, erweiterung, bytes) != 0;
     const std::wstring bericht = Trackingname(cnv->Ausgabename());
     ok = ok && cnv->Quelle_OK();

@@ -65,27 +65,13 @@ int DTDDOK::Abschliessen(std::wstring_view name, std::wstring_view oeffentlich, 
     extern_ungelesen_ = (extern_genannt && !auftrag_.extern_lesen) || dtdr_->Uebergangen();
     warnungen_ += dtdr_->Warnungen() - warnungen;
     const int fehler = dtdr_->Fehler() - vorher;
-    Entitaeten_aufnehmen();
+    Entitaeten_eintragen(dtd_, [this](METAtypeItems art, std::wstring_view text) {
+        wchar_t* t = meta_->Ablegen(text.data(), text.size());
+        if (t != nullptr) leser_->Anfuegen(art, t, t + text.size());
+    });
     aktiv_ = dtd_.Attributzahl() > 0 || auftrag_.validieren;
     if (auftrag_.validieren) pruefung_ = std::make_unique<DTDPRUEF>(*this, name);
     return fehler;
-}
-
-// The general entities as FILE looks for them: the name, and for an
-// external one its public and system identifier.
-void DTDDOK::Entitaeten_aufnehmen() {
-    auto aufnehmen = [this](METAtypeItems art, std::wstring_view text) {
-        wchar_t* t = meta_->Ablegen(text.data(), text.size());
-        if (t != nullptr) leser_->Anfuegen(art, t, t + text.size());
-    };
-    for (int i = 0; i < dtd_.Entitaetszahl(); ++i) {
-        const DTD::Entitaet& e = dtd_.Entitaeten(i);
-        if (e.parameter || e.stelle == nullptr) continue;  // predefined
-        aufnehmen(META_ENTITY_NAME, dtd_.Text(e.name));
-        if (e.art != DTD::E_EXTERN && e.art != DTD::E_UNGEPARST) continue;
-        if (!e.oeffentlich.empty()) aufnehmen(META_EXTERNAL_ID, e.oeffentlich);
-        aufnehmen(META_EXTERNAL_ID, e.system);
-    }
 }
 
 // -------------------------------------------------------------- the names

@@ -128,6 +128,21 @@ public:
     // A limit was reached: the reading must end (the message is out).
     bool Erschoepft() const { return erschoepft_; }
 
+    // The general entities of a DTD as FILE looks for them: each name, and
+    // for an external one its public and system identifier, handed to
+    // `anfuegen` as the item kind and its text.
+    template <class F>
+    static void Entitaeten_eintragen(const DTD& dtd, F anfuegen) {
+        for (int i = 0; i < dtd.Entitaetszahl(); ++i) {
+            const DTD::Entitaet& e = dtd.Entitaeten(i);
+            if (e.parameter || e.stelle == nullptr) continue;  // predefined
+            anfuegen(META_ENTITY_NAME, dtd.Text(e.name));
+            if (e.art != DTD::E_EXTERN && e.art != DTD::E_UNGEPARST) continue;
+            if (!e.oeffentlich.empty()) anfuegen(META_EXTERNAL_ID, e.oeffentlich);
+            anfuegen(META_EXTERNAL_ID, e.system);
+        }
+    }
+
     // ---- the conversion asks ----
     // The declared entity of the name (general entities), -1.
     int Entitaet(std::wstring_view name) const;
@@ -154,7 +169,6 @@ private:
     int Info_bauen(const wchar_t* a, const wchar_t* e);
     void Vorgabe_anfuegen(Attributinfo& a);
     void Normalisieren(int von, int bis);
-    void Entitaeten_aufnehmen();
     void Melden(const wchar_t* label, const wchar_t* vorlage, std::wstring_view argument, const wchar_t* stelle);
     bool Budget(std::size_t laenge, std::wstring_view name, const wchar_t* stelle);
     bool Skript_definiert(int entitaet);

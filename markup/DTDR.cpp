@@ -17,50 +17,6 @@ DTDR::DTDR(DTD* dtd, QUELLE* quelle) : dtd_(dtd), quelle_(quelle) {}
 
 // ------------------------------------------------------------ the stack
 
-// The character at the reading position; inputs above the bottom that are
-// used up are left on the way. 0 at the end of the bottom input.
-wchar_t DTDR::Z() {
-    for (;;) {
-        const Eingabe& e = stapel_.back();
-        if (e.vorn) return L' ';
-        if (e.p < e.ende) return *e.p;
-        if (e.hinten) return L' ';
-        if (stapel_.size() <= basis_) return 0;
-        Pop();
-    }
-}
-
-void DTDR::W() {
-    Eingabe& e = stapel_.back();
-    if (e.vorn)
-        e.vorn = false;
-    else if (e.p < e.ende)
-        ++e.p;
-    else
-        e.hinten = false;
-}
-
-const wchar_t* DTDR::Stelle() { return stapel_.back().p; }
-int DTDR::Nummer() {
-    Z();
-    return stapel_.back().nummer;
-}
-
-// Whether t stands at the reading position within the current input.
-bool DTDR::Folgt(const wchar_t* t) {
-    Z();
-    const Eingabe& e = stapel_.back();
-    if (e.vorn) return false;
-    const std::size_t n = std::wcslen(t);
-    return static_cast<std::size_t>(e.ende - e.p) >= n && std::wmemcmp(e.p, t, n) == 0;
-}
-
-bool DTDR::Nimm(const wchar_t* t) {
-    if (!Folgt(t)) return false;
-    stapel_.back().p += std::wcslen(t);
-    return true;
-}
-
 // A keyword that no name character follows.
 bool DTDR::Wort(const wchar_t* w) {
     if (!Folgt(w)) return false;
@@ -71,20 +27,7 @@ bool DTDR::Wort(const wchar_t* w) {
     return true;
 }
 
-void DTDR::Push(const Eingabe& e) {
-    if (e.entitaet >= 0) {
-        if (offen_.size() <= static_cast<std::size_t>(e.entitaet)) offen_.resize(static_cast<std::size_t>(e.entitaet) + 1, 0);
-        offen_[static_cast<std::size_t>(e.entitaet)] = 1;
-    }
-    stapel_.push_back(e);
-    stapel_.back().nummer = ++naechste_nummer_;
-    stapel_.back().abschnitte = static_cast<int>(abschnitte_.size());
-}
-
-void DTDR::Pop() {
-    const Eingabe e = stapel_.back();
-    stapel_.pop_back();
-    if (e.entitaet >= 0) offen_[static_cast<std::size_t>(e.entitaet)] = 0;
+void DTDR::Verlassen(const Eingabe& e) {
     if (static_cast<int>(abschnitte_.size()) > e.abschnitte) {
         Gueltigkeit(L"Markierter Bereich", L"Der bedingte Abschnitt wird in dieser Entität nicht beendet.", e.ende);
     }
@@ -122,62 +65,7 @@ bool DTDR::Leer_pflicht(const wchar_t* label) {
 }
 
 // A name within the current input.
-bool DTDR::Name(std::wstring& out) {
-    out.clear();
-    Z();
-    Eingabe& e = stapel_.back();
-    if (e.vorn || e.p >= e.ende || !DTD::Namensanfang(*e.p)) return false;
-    const wchar_t* a = e.p;
-    while (e.p < e.ende && DTD::Namenszeichen(*e.p)) ++e.p;
-    out.assign(a, static_cast<std::size_t>(e.p - a));
-    return true;
-}
-
-// A quoted literal within the current input, without its quotes.
-bool DTDR::Literal(std::wstring_view& out, const wchar_t* label) {
-    const wchar_t q = Z();
-    Eingabe& e = stapel_.back();
-    if (e.vorn || (q != L'"' && q != L'\'')) {
-        Fehler(label, L"Zeichenkette erwartet.", Stelle());
-        return false;
-    }
-    const wchar_t* a = e.p + 1;
-    const wchar_t* s = std::wmemchr(a, q, static_cast<std::size_t>(e.ende - a));
-    if (s == nullptr) {
-        Fehler(label, L"Die Zeichenkette wird in dieser Entität nicht beendet.", e.p);
-        e.p = e.ende;
-        return false;
-    }
-    out = std::wstring_view(a, static_cast<std::size_t>(s - a));
-    e.p = s + 1;
-    return true;
-}
-
-// ------------------------------------------------------------- messages
-
-// Finds the file a position lies in; a position inside a replacement
-// text is reported where the reference to it stood.
-void DTDR::Melden(bool warnung, const wchar_t* label, const wchar_t* vorlage, const wchar_t* stelle,
-                  const std::wstring_view* argument) {
-    BUF* buf = nullptr;
-    auto liegt_in = [](const BUF* b, const wchar_t* s) {
-        return b != nullptr && b->text != nullptr && s >= b->text && s <= b->text + b->length;
-    };
-    for (BUF* b : puffer_)
-        if (liegt_in(b, stelle)) buf = b;
-    for (std::size_t i = stapel_.size(); buf == nullptr && i-- > 0;) {
-        if (liegt_in(stapel_[i].buf, stelle)) buf = stapel_[i].buf;
-        else stelle = stapel_[i].bezug;
-    }
-    if (buf == nullptr) {
-        if (puffer_.empty()) return;
-        buf = puffer_.front();
-        stelle = nullptr;
-    }
-    const std::wstring arg = argument != nullptr ? std::wstring(*argument) : std::wstring();
-    buf->Fehlermeldung(warnung ? 0 : -1, 0, label, vorlage, argument != nullptr ? arg.c_str() : nullptr, stelle);
-    ++(warnung ? warnungen_ : fehler_);
-}
+bool DTDR::Name(std::wstring& out) { return Name_lesen(out, DTD::Namensanfang, DTD::Namenszeichen); }
 
 // ------------------------------------------------------------ references
 
@@ -239,6 +127,7 @@ void DTDR::Oeffnen(int entitaet, const wchar_t* stelle) {
         Fehler(L"Entität", L"Die Entitätsersetzung ist zu groß oder zu tief verschachtelt.", stelle);
         return;
     }
+    e.abschnitte = static_cast<int>(abschnitte_.size());
     Push(e);
 }
 
@@ -293,16 +182,6 @@ void DTDR::Textdeklaration(Eingabe& e) {
 
 // ---------------------------------------------------------- declarations
 
-// Skips to the end of a faulty declaration: past the next ">", but not
-// past the "]" that ends the internal subset.
-void DTDR::Ueberspringen() {
-    for (wchar_t c = Z(); c != 0; c = Z()) {
-        if (intern_ && c == L']' && stapel_.size() == basis_) return;
-        W();
-        if (c == L'>') return;
-    }
-}
-
 void DTDR::Lesen(bool intern) {
     intern_ = intern;
     for (wchar_t c = Z(); c != 0; c = Z()) {
@@ -351,6 +230,7 @@ int DTDR::Intern(BUF* buf, wchar_t*& cursor) {
     e.basis = dtd_->Ablegen(std::wstring_view(buf->dateiname));
     e.entitaet = -1;
     stapel_.clear();
+    e.abschnitte = static_cast<int>(abschnitte_.size());
     Push(e);
     basis_ = 1;
     Lesen(true);
@@ -368,6 +248,7 @@ int DTDR::Extern(std::wstring_view oeffentlich, std::wstring_view system, BUF* b
     e.entitaet = -1;
     stapel_.clear();
     if (!Extern_laden(-1, oeffentlich, system, basis, stelle, e)) return fehler_ == vorher;
+    e.abschnitte = static_cast<int>(abschnitte_.size());
     Push(e);
     basis_ = 1;
     Lesen(false);

@@ -71,11 +71,12 @@
 #include <vector>
 
 #include "markup/DTD.h"
+#include "markup/DTDSTAPEL.h"
 
 class BUF;
 class QUELLE;
 
-class DTDR {
+class DTDR : public DTDSTAPEL {
 public:
     // Neither is owned; `quelle` may be null (then nothing external is read).
     DTDR(DTD* dtd, QUELLE* quelle);
@@ -95,8 +96,6 @@ public:
     // entities); call once after the last subset. Validating only.
     int Abschliessen();
 
-    int Fehler() const { return fehler_; }
-    int Warnungen() const { return warnungen_; }
     // Whether a subset or parameter entity was left unread (not asked for,
     // or not found), so that later declarations were not taken.
     bool Uebergangen() const { return uebergangen_; }
@@ -107,50 +106,23 @@ public:
     static constexpr std::size_t MAX_ERSETZT = std::size_t{1} << 25;
 
 private:
-    struct Eingabe {
-        const wchar_t* p;
-        const wchar_t* ende;
-        BUF* buf;                  // the text lies in it; null: a replacement text
-        std::wstring_view basis;   // file that relative identifiers refer to
-        int entitaet;              // parameter entity whose text this is, -1
-        bool extern_;              // external text: references in declarations allowed
-        bool vorn, hinten;         // blanks still to come before and after the text
-        const wchar_t* bezug;      // where the reference stood in the input below
-        int nummer;                // identifies the input for nesting checks
-        int abschnitte;            // INCLUDE sections open when it was pushed
-    };
     struct Abschnitt {
         int nummer;                // input where it began
     };
 
     // ---- reading through the stack (DTDR.cpp) ----
-    wchar_t Z();
-    void W();
-    const wchar_t* Stelle();
-    int Nummer();
-    bool Folgt(const wchar_t* t);
-    bool Nimm(const wchar_t* t);
     bool Wort(const wchar_t* w);
     bool Leer(bool* fehlerhaft = nullptr);
     bool Leer_pflicht(const wchar_t* label);
     bool Name(std::wstring& out);
-    bool Literal(std::wstring_view& out, const wchar_t* label);
-    void Push(const Eingabe& e);
-    void Pop();
+    void Verlassen(const Eingabe& e) override;
     void Referenz(const wchar_t* stelle, bool in_deklaration);
     void Oeffnen(int entitaet, const wchar_t* stelle);
     bool Extern_laden(int entitaet, std::wstring_view pub, std::wstring_view sys, std::wstring_view basis,
                       const wchar_t* stelle, Eingabe& e);
     void Textdeklaration(Eingabe& e);
     void Lesen(bool intern);
-    void Ueberspringen();
     bool Intern_kontext() { return !stapel_.back().extern_; }
-    void Melden(bool warnung, const wchar_t* label, const wchar_t* vorlage, const wchar_t* stelle,
-                const std::wstring_view* argument = nullptr);
-    void Fehler(const wchar_t* label, const wchar_t* vorlage, const wchar_t* stelle,
-                std::wstring_view argument = {}) {
-        Melden(false, label, vorlage, stelle, argument.empty() ? nullptr : &argument);
-    }
     // Validity faults: errors when validating, else nothing.
     void Gueltigkeit(const wchar_t* label, const wchar_t* vorlage, const wchar_t* stelle,
                      std::wstring_view argument = {}) {
@@ -176,22 +148,13 @@ private:
     bool Extern_id(std::wstring_view& pub, std::wstring_view& sys, bool system_optional, const wchar_t* label);
     void Notation();
     bool Ende(const wchar_t* label, int nummer, const wchar_t* stelle);
-    BUF* Puffer_von(const wchar_t* stelle) const;
 
     DTD* dtd_;
     QUELLE* quelle_;
-    std::vector<Eingabe> stapel_;
-    std::size_t basis_ = 1;         // inputs at or below this are never left by reading
     std::vector<Abschnitt> abschnitte_;
-    std::vector<std::uint8_t> offen_;   // per entity: its text is being read
     std::vector<BUF*> geladen_;         // per entity: its file, once read
-    std::vector<BUF*> puffer_;          // every BUF messages may point into
     std::wstring name_;                 // scratch
     int element_ = -1;                  // name of the element being declared
     std::size_t ersetzt_ = 0;
-    int naechste_nummer_ = 0;
-    int fehler_ = 0;
-    int warnungen_ = 0;
     bool uebergangen_ = false;  // an external parameter entity was left unread
-    bool intern_ = false;       // reading the internal subset
 };

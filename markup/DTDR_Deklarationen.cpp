@@ -20,12 +20,6 @@ bool Pubid_zeichen(wchar_t c) {
 }
 }  // namespace
 
-BUF* DTDR::Puffer_von(const wchar_t* stelle) const {
-    for (BUF* b : puffer_)
-        if (b->text != nullptr && stelle >= b->text && stelle <= b->text + b->length) return b;
-    return nullptr;
-}
-
 // ">" after optional blanks; a declaration must end in the entity it began in.
 bool DTDR::Ende(const wchar_t* label, int nummer, const wchar_t* stelle) {
     Leer();

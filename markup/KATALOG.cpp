@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cwchar>
+#include <cwctype>
 
 #include "markup/QUELLE.h"
 #include "textio/BUF.h"
@@ -504,7 +505,14 @@ bool KATALOG::Name_in(Art art, std::wstring_view name, std::wstring& ziel) {
     return false;
 }
 
-bool KATALOG::Doctype(std::wstring_view name, std::wstring& ziel) { return Name_in(DOCTYPE, name, ziel); }
+bool KATALOG::Doctype(std::wstring_view name, std::wstring& ziel) {
+    std::wstring gross(name);
+    for (wchar_t& c : gross) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    return Name_in(DOCTYPE, gross, ziel);
+}
+bool KATALOG::Dtddecl(std::wstring_view oeffentlich, std::wstring& ziel) {
+    return Name_in(DTDDECL, Public_normalisieren(oeffentlich), ziel);
+}
 bool KATALOG::Entity(std::wstring_view name, std::wstring& ziel) { return Name_in(ENTITY, name, ziel); }
 bool KATALOG::Sgmldecl(std::wstring& ziel) { return Name_in(SGMLDECL, L"", ziel); }
 

@@ -47,6 +47,9 @@ public:
     bool Doctype(std::wstring_view name, std::wstring& ziel);
     bool Entity(std::wstring_view name, std::wstring& ziel);
     bool Sgmldecl(std::wstring& ziel);
+    // The SGML declaration that a DTDDECL entry gives the DTD of a public
+    // identifier.
+    bool Dtddecl(std::wstring_view oeffentlich, std::wstring& ziel);
     // Whether the file lies in (or below) the folder of a file that one of
     // the catalogs names, so that a document may name it directly. Every
     // catalog the list reaches is read for it, once.
@@ -63,7 +66,7 @@ public:
 private:
     enum Art : unsigned char {
         PUBLIC, SYSTEM, REWRITE_SYSTEM, SYSTEM_SUFFIX, URI, REWRITE_URI, URI_SUFFIX,
-        DELEGATE_PUBLIC, DELEGATE_SYSTEM, DELEGATE_URI, NEXT, DOCTYPE, ENTITY, SGMLDECL,
+        DELEGATE_PUBLIC, DELEGATE_SYSTEM, DELEGATE_URI, NEXT, DOCTYPE, ENTITY, SGMLDECL, DTDDECL,
     };
     struct Eintrag {
         Art art;

@@ -47,7 +47,7 @@ void KATALOG::Sgml_lesen(Datei& d, const wchar_t* p, const wchar_t* ende) {
     static const struct {
         const wchar_t* wort;
         int argumente;
-    } uebergangen[] = {{L"DTDDECL", 2}, {L"LINKTYPE", 2}, {L"NOTATION", 2}, {L"DOCUMENT", 1}};
+    } uebergangen[] = {{L"LINKTYPE", 2}, {L"NOTATION", 2}, {L"DOCUMENT", 1}};
     while (Token(p, ende, wort)) {
         const std::wstring k = Gross(wort);
         Art art;
@@ -59,6 +59,7 @@ void KATALOG::Sgml_lesen(Datei& d, const wchar_t* p, const wchar_t* ende) {
         else if (k == L"DELEGATE") art = DELEGATE_PUBLIC;
         else if (k == L"CATALOG") art = NEXT, argumente = 1;
         else if (k == L"SGMLDECL") art = SGMLDECL, argumente = 1;
+        else if (k == L"DTDDECL") art = DTDDECL;
         else if (k == L"BASE") {
             if (Token(p, ende, a)) basis = Aufloesen(basis, a);
             continue;
@@ -74,7 +75,8 @@ void KATALOG::Sgml_lesen(Datei& d, const wchar_t* p, const wchar_t* ende) {
         a.clear();
         if (argumente == 2 && !Token(p, ende, a)) break;
         if (!Token(p, ende, b)) break;
-        if (art == PUBLIC || art == DELEGATE_PUBLIC) a = Public_normalisieren(a);
+        if (art == PUBLIC || art == DELEGATE_PUBLIC || art == DTDDECL) a = Public_normalisieren(a);
+        if (art == DOCTYPE) a = Gross(a);
         std::wstring ziel = Aufloesen(basis, b);
         if (art == NEXT || art == DELEGATE_PUBLIC) Datei_von(ziel);
         d.eintraege.push_back({art, override_, std::move(a), std::move(ziel)});

@@ -329,6 +329,72 @@ bool MODELL::Schritt(LAUF& lauf, int name) const {
     return false;
 }
 
+bool MODELL::Moeglich(const LAUF& lauf, int name) const {
+    if (tabellen_.empty() || name < 0) return false;
+    const auto [a, e] = Kanten(lauf.zustand, name);
+    for (const Kante* k = a; k < e; ++k)
+        if (Erlaubt(lauf, lauf.zustand, *k)) return true;
+    return false;
+}
+
+// ------------------------------------------------------------ inference
+
+int MODELL::Gefordert(const LAUF& lauf) const {
+    if (tabellen_.empty() || Fertig(lauf)) return -1;
+    if (!pflicht_.empty()) return Gefordert_suchen(lauf);
+    if (gefordert_.empty()) gefordert_.assign(positionen_.size(), -2);
+    std::int32_t& g = gefordert_[static_cast<std::size_t>(lauf.zustand)];
+    if (g == -2) g = Gefordert_suchen(lauf);
+    return g;
+}
+
+// Whether a way leads from position `von` to an end of the content without
+// passing position `ziel`. The "&" conditions are left out of the search:
+// it may find ways that do not exist, never miss one, so that it only
+// errs towards "not required". Past the budget it answers yes.
+bool MODELL::Umgeht(int von, int ziel) const {
+    if (besucht_.size() != positionen_.size()) besucht_.assign(positionen_.size(), 0);
+    if (++runde_ == 0) {
+        std::fill(besucht_.begin(), besucht_.end(), 0);
+        runde_ = 1;
+    }
+    schlange_.clear();
+    schlange_.push_back(von);
+    besucht_[static_cast<std::size_t>(von)] = runde_;
+    for (std::size_t i = 0; i < schlange_.size(); ++i) {
+        const int p = schlange_[i];
+        const Position& pos = positionen_[static_cast<std::size_t>(p)];
+        if (p == 0 ? leer_erlaubt_ : pos.ende) return true;
+        const auto& t = tabellen_[static_cast<std::size_t>(pos.tabelle)];
+        arbeit_ += static_cast<std::size_t>(t.second) + 1;
+        if (arbeit_ > MAX_ARBEIT) return true;
+        for (int j = 0; j < t.second; ++j) {
+            const int z = kanten_[static_cast<std::size_t>(t.first + j)].ziel;
+            if (z == ziel || besucht_[static_cast<std::size_t>(z)] == runde_) continue;
+            besucht_[static_cast<std::size_t>(z)] = runde_;
+            schlange_.push_back(z);
+        }
+    }
+    return false;
+}
+
+int MODELL::Gefordert_suchen(const LAUF& lauf) const {
+    const auto& t = tabellen_[static_cast<std::size_t>(positionen_[static_cast<std::size_t>(lauf.zustand)].tabelle)];
+    int gefunden = -1;
+    for (int i = 0; i < t.second; ++i) {
+        const Kante& k = kanten_[static_cast<std::size_t>(t.first + i)];
+        if (k.gruppe >= 0 || !Erlaubt(lauf, lauf.zustand, k)) continue;
+        if (gefunden >= 0 && gefunden == k.name) continue;
+        // Every other way must pass this leaf: with a single way there is
+        // nothing else to search.
+        const bool einzig = t.second == 1;
+        if (!einzig && Umgeht(lauf.zustand, k.ziel)) continue;
+        if (gefunden >= 0) return -1;
+        gefunden = k.name;
+    }
+    return gefunden;
+}
+
 bool MODELL::Fertig(const LAUF& lauf) const {
     if (tabellen_.empty()) return false;
     if (lauf.zustand == 0) return leer_erlaubt_;

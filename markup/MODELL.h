@@ -80,6 +80,20 @@ public:
     bool Fertig(const LAUF& lauf) const;
     // The names that may come next, each once, in name order.
     void Moegliche(const LAUF& lauf, std::vector<int>& namen) const;
+    // Whether the child `name` may stand here (Schritt without the step).
+    bool Moeglich(const LAUF& lauf, int name) const;
+    // The name of the leaf the run stands on; -1 at the start.
+    int Name_an(const LAUF& lauf) const {
+        return lauf.zustand > 0 ? positionen_[static_cast<std::size_t>(lauf.zustand)].name : -1;
+    }
+    // For omitted start tags: the name that is contextually required here.
+    // The content cannot end yet, and every way from here to its end
+    // passes the leaf this name leads to; a step into a member of an "&"
+    // group never counts, as ISO 8879 requires only tokens of sequences.
+    // -1: none. Answers of models without "&" are kept per state; the
+    // search of one model stops after MAX_ARBEIT steps in all (then -1).
+    int Gefordert(const LAUF& lauf) const;
+    static constexpr std::size_t MAX_ARBEIT = std::size_t{1} << 24;
     // Matches a whole content: the children's names in order, and whether
     // character data other than white space stands among them.
     Befund Pruefen(const int* kinder, int anzahl, bool text) const;
@@ -139,6 +153,8 @@ private:
     void Nehmen(LAUF& lauf, const Kante& k) const;
     bool Vollstaendig(const LAUF& lauf, int position, int anzahl) const;
     std::pair<const Kante*, const Kante*> Kanten(int zustand, int name) const;
+    int Gefordert_suchen(const LAUF& lauf) const;
+    bool Umgeht(int von, int ziel) const;
 
     std::vector<Knoten> knoten_;
     std::vector<std::int32_t> kinder_;
@@ -156,4 +172,10 @@ private:
     bool gemischt_ = false;
     bool leer_erlaubt_ = false;
     const char* grenze_ = nullptr;
+    // Gefordert: answers per state (-2: not asked yet), the search's scratch.
+    mutable std::vector<std::int32_t> gefordert_;
+    mutable std::vector<std::uint32_t> besucht_;
+    mutable std::vector<std::int32_t> schlange_;
+    mutable std::uint32_t runde_ = 0;
+    mutable std::size_t arbeit_ = 0;
 };

@@ -82,21 +82,22 @@ std::wstring QUELLE::Arbeitsordner() {
     return Breit(puffer);
 }
 
-std::unique_ptr<BUF> QUELLE::Datei_lesen(const std::wstring& pfad, int* grund) {
+std::unique_ptr<BUF> QUELLE::Datei_lesen(const std::wstring& pfad, int* grund, bool einzelbytes,
+                                         const std::string& kodierung) {
     *grund = 1;
     const std::string schmal = Schmal(pfad);
     struct stat info;
     if (pfad.size() >= BUF_NAMENSLAENGE || stat(schmal.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return nullptr;
     *grund = 2;
-    bool einzelbytes = false;
-    if (std::FILE* f = std::fopen(schmal.c_str(), "rb")) {
+    if (std::FILE* f = einzelbytes ? nullptr : std::fopen(schmal.c_str(), "rb")) {
         char kopf[256];
         const std::size_t n = std::fread(kopf, 1, sizeof kopf, f);
         std::fclose(f);
         einzelbytes = Einzelbytes_deklariert(kopf, n);
     }
     auto buf = std::make_unique<BUF>();
+    buf->vorgabe_kodierung = kodierung;
     if (!buf->Init(pfad.c_str(), einzelbytes) || !buf->OK()) {
         // An empty file is an empty entity, not a fault.
         if (buf->status != 12007) return nullptr;
@@ -135,22 +136,33 @@ bool QUELLE::Darf(const std::wstring& pfad) const {
     return false;
 }
 
-int QUELLE::Aufloesen(std::wstring_view oeffentlich, std::wstring_view system, std::wstring_view basis,
-                      std::wstring& pfad, BUF* buf, const wchar_t* stelle) {
-    std::wstring ziel;
-    if (katalog_ != nullptr && katalog_->Extern(oeffentlich, system, ziel)) {
-        if (KATALOG::Hat_Schema(ziel)) {
-            Warnung(buf, L"Die externe Ressource '%ls' wird nicht aus dem Netz geladen.", ziel, stelle);
-            return 0;
-        }
-        pfad = ziel;
-        // What a catalog names may read its neighbours.
-        Erlauben(ziel.substr(0, ziel.rfind(L'/') + 1));
-        return 1;
+bool QUELLE::Katalogziel(const std::wstring& ziel, std::wstring& pfad, BUF* buf, const wchar_t* stelle) {
+    if (KATALOG::Hat_Schema(ziel)) {
+        Warnung(buf, L"Die externe Ressource '%ls' wird nicht aus dem Netz geladen.", ziel, stelle);
+        return false;
     }
+    pfad = ziel;
+    // What a catalog names may read its neighbours.
+    Erlauben(ziel.substr(0, ziel.rfind(L'/') + 1));
+    return true;
+}
+
+int QUELLE::Aufloesen(std::wstring_view oeffentlich, std::wstring_view system, std::wstring_view basis,
+                      std::wstring& pfad, BUF* buf, const wchar_t* stelle, std::wstring_view doctype,
+                      std::wstring_view entity) {
+    std::wstring ziel;
+    if (katalog_ != nullptr && (!oeffentlich.empty() || !system.empty()) && katalog_->Extern(oeffentlich, system, ziel))
+        return Katalogziel(ziel, pfad, buf, stelle);
+    if (katalog_ != nullptr && ((!doctype.empty() && katalog_->Doctype(doctype, ziel)) ||
+                                (!entity.empty() && katalog_->Entity(entity, ziel))))
+        return Katalogziel(ziel, pfad, buf, stelle);
     if (system.empty()) {
-        Warnung(buf, L"Der Public-Identifikator '%ls' ist in keinem Katalog verzeichnet.", std::wstring(oeffentlich),
-                stelle);
+        if (oeffentlich.empty())
+            Warnung(buf, L"Die Entität '%ls' hat keinen Systemidentifikator und steht in keinem Katalog.",
+                    std::wstring(!doctype.empty() ? doctype : entity), stelle);
+        else
+            Warnung(buf, L"Der Public-Identifikator '%ls' ist in keinem Katalog verzeichnet.",
+                    std::wstring(oeffentlich), stelle);
         return 0;
     }
     const std::wstring sys(system);
@@ -173,7 +185,7 @@ int QUELLE::Aufloesen(std::wstring_view oeffentlich, std::wstring_view system, s
 
 std::unique_ptr<BUF> QUELLE::Oeffnen(const std::wstring& pfad, BUF* buf, const wchar_t* stelle, bool* kaputt) {
     int grund = 0;
-    std::unique_ptr<BUF> b = Datei_lesen(pfad, &grund);
+    std::unique_ptr<BUF> b = Datei_lesen(pfad, &grund, einzelbytes_, kodierung_);
     if (kaputt != nullptr) *kaputt = grund == 2;
     if (grund == 1) Warnung(buf, L"Die Datei '%ls' wurde nicht gefunden.", pfad, stelle);
     if (grund == 2) Warnung(buf, L"Die Datei '%ls' ist kein lesbarer Text.", pfad, stelle);

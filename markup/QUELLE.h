@@ -23,6 +23,7 @@
 // Messages (WARNUNG: the file still succeeds; the resource is left unread):
 //   "Die externe Ressource '%ls' wird nicht aus dem Netz geladen."
 //   "Der Public-Identifikator '%ls' ist in keinem Katalog verzeichnet."
+//   "Die Entität '%ls' hat keinen Systemidentifikator und steht in keinem Katalog."  (SGML)
 //   "Die Datei '%ls' liegt außerhalb der Ordner, die gelesen werden dürfen."
 //   "Die Datei '%ls' wurde nicht gefunden."
 //   "Die Datei '%ls' ist kein lesbarer Text." (the buffer reports why before it)
@@ -50,7 +51,22 @@ public:
     // absolute name). 1 with the file's path in `pfad`; 0 after a warning
     // through `buf` at `stelle` (both may be null: then no message).
     int Aufloesen(std::wstring_view oeffentlich, std::wstring_view system, std::wstring_view basis,
-                  std::wstring& pfad, BUF* buf, const wchar_t* stelle);
+                  std::wstring& pfad, BUF* buf, const wchar_t* stelle) {
+        return Aufloesen(oeffentlich, system, basis, pfad, buf, stelle, {}, {});
+    }
+    // SGML: an entity or document type that no catalog entry of its
+    // identifiers maps may be found by its name (the SGML catalogs' DOCTYPE
+    // and ENTITY entries; a parameter entity as "%name"), before its system
+    // identifier is taken as a file name.
+    int Aufloesen(std::wstring_view oeffentlich, std::wstring_view system, std::wstring_view basis,
+                  std::wstring& pfad, BUF* buf, const wchar_t* stelle, std::wstring_view doctype,
+                  std::wstring_view entity);
+    // How Oeffnen decodes files: as single bytes, or in the named encoding
+    // (empty: detected, as the XML reader wants it).
+    void Lesart(bool einzelbytes, std::string kodierung) {
+        einzelbytes_ = einzelbytes;
+        kodierung_ = std::move(kodierung);
+    }
     // Reads the file; null after a warning (as above). `kaputt` is set when
     // the file exists but could not be decoded (the buffer has reported
     // that as an error).
@@ -61,7 +77,8 @@ public:
     // could not be read or decoded. An encoding declaration of a text
     // declaration without version (<?xml encoding="ISO-8859-1"?>) is
     // honoured, which the buffer's own detection does not see.
-    static std::unique_ptr<BUF> Datei_lesen(const std::wstring& pfad, int* grund);
+    static std::unique_ptr<BUF> Datei_lesen(const std::wstring& pfad, int* grund, bool einzelbytes = false,
+                                            const std::string& kodierung = {});
     // File names between wide text and the bytes of the file system (UTF-8).
     static std::string Schmal(std::wstring_view s);
     static std::wstring Breit(const char* s);
@@ -73,6 +90,10 @@ private:
     bool Darf(const std::wstring& pfad) const;
     static void Warnung(BUF* buf, const wchar_t* vorlage, const std::wstring& argument, const wchar_t* stelle);
 
+    bool Katalogziel(const std::wstring& ziel, std::wstring& pfad, BUF* buf, const wchar_t* stelle);
+
     KATALOG* katalog_;
-    std::vector<std::wstring> ordner_;  // allowed folders, each ending in "/"
+    std::vector<std::wstring> ordner_;
+    bool einzelbytes_ = false;
+    std::string kodierung_;  // allowed folders, each ending in "/"
 };

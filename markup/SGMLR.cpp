@@ -18,25 +18,11 @@ SGMLR::SGMLR(BUF* buffer, const SKRIPTFRAGEN* script, META* store, DCL* declarat
         cursor = nullptr;
         return;
     }
-    const std::uint64_t n = buffer->length;
-    if (n > static_cast<std::uint64_t>(INT_MAX)) {
-        Konsole_Text(L"FEHLER: (Parser) Datenmenge zu groß (2 GB erreicht oder überschritten).\n");
-        Konsole_Text(L"FEHLER: (Parser) Initialisierung fehlgeschlagen.\n");
+    int stapel = 16384;
+    int kapazitaet = Kapazitaet(buffer->length, &stapel);
+    if (kapazitaet < 0) {
         cursor = nullptr;
         return;
-    }
-    // About one item per 2 to 16 characters: large texts have long runs.
-    int kapazitaet;
-    int stapel = 16384;
-    if (n >= 52428800) {
-        kapazitaet = static_cast<int>(n / 16);
-    } else if (n >= 5242880) {
-        kapazitaet = static_cast<int>(n / 8);
-    } else if (n < 65536) {
-        kapazitaet = static_cast<int>(n / 2);
-        stapel = 4096;
-    } else {
-        kapazitaet = static_cast<int>(n / 4);
     }
     if (!aufzeichnen) kapazitaet = 1;
     if (!geschwister.Init(stapel) || !meta->Init(kapazitaet, dcl)) {
@@ -45,6 +31,20 @@ SGMLR::SGMLR(BUF* buffer, const SKRIPTFRAGEN* script, META* store, DCL* declarat
         return;
     }
     meta->Dokumenttext(buffer->text, buffer->text + buffer->length);
+}
+
+int SGMLR::Kapazitaet(std::uint64_t n, int* stapel) {
+    if (n > static_cast<std::uint64_t>(INT_MAX)) {
+        Konsole_Text(L"FEHLER: (Parser) Datenmenge zu groß (2 GB erreicht oder überschritten).\n");
+        Konsole_Text(L"FEHLER: (Parser) Initialisierung fehlgeschlagen.\n");
+        return -1;
+    }
+    // About one item per 2 to 16 characters: large texts have long runs.
+    if (stapel != nullptr) *stapel = n < 65536 ? 4096 : 16384;
+    if (n >= 52428800) return static_cast<int>(n / 16);
+    if (n >= 5242880) return static_cast<int>(n / 8);
+    if (n < 65536) return static_cast<int>(n / 2);
+    return static_cast<int>(n / 4);
 }
 
 SGMLR::~SGMLR() {
@@ -445,13 +445,19 @@ int SGMLR::zahlenwert(const wchar_t* a, const wchar_t* e, bool hex) {
 // saved when its item is reached, before its terminator overwrites it.
 int SGMLR::Namen_Abschliessen() {
     if (meta == nullptr || abgeschlossen) return 0;
+    abgeschlossen = true;
+    return Texte_abschliessen(meta, buf);
+}
+
+int SGMLR::Texte_abschliessen(META* meta, BUF* buf) {
     const int n = meta->Anzahl();
+    const wchar_t* text = buf != nullptr ? buf->text : nullptr;
+    const wchar_t* text_ende = text != nullptr ? text + buf->length : nullptr;
     for (int i = 0; i < n; ++i) {
         wchar_t* ende = meta->Item(i).end;
         if (ende == nullptr) continue;
-        if (*ende == L'\n') buf->Zeilenende_retten(ende);
+        if (*ende == L'\n' && ende >= text && ende < text_ende) buf->Zeilenende_retten(ende);
         *ende = L'\0';
     }
-    abgeschlossen = true;
     return 1;
 }

@@ -10,6 +10,7 @@
 // under CONVERTENTITIES = EXPAND gives the replacement of a reference,
 // which the reader records in its place (text read as content where it
 // holds markup).
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -62,9 +63,16 @@ public:
     int start_tag(wchar_t* name, bool* empty, bool base) override;
     int base_document_element() override;
 
+    // The store's first capacity for a text of n characters (and the size
+    // of the sibling stack); -1 after the messages when it is too large.
+    static int Kapazitaet(std::uint64_t n, int* stapel);
     // Writes a terminator behind every recorded text, so that each item's
     // text reads as a string of its own. Changes the buffer's text.
     int Namen_Abschliessen();
+    // The same for any store over the buffer (the SGML reader with DTD);
+    // items in other texts (entities read as content) are terminated as
+    // well, the line feeds of the buffer's text are remembered.
+    static int Texte_abschliessen(META* meta, BUF* buf);
 
     // The catalogs of external identifiers (default: the run's XML catalogs).
     void Katalog(KATALOG* k) { katalog = k; }

@@ -63,6 +63,13 @@ public:
     // The names of ENC_NAMED reading and writing encodings (else empty), and
     // the script's WRITERENCODING, asked once at activation.
     std::string reader_kodierung;
+    // Whether documents are read as single bytes: XML only under
+    // READERENCODING = ISO-8859-1; SGML unless READERENCODING names a
+    // Unicode form (HTML detects as XML does).
+    bool Einzelbytes() const {
+        if (dcl.xml) return reader_encoding == ENC_ISO_8859_1;
+        return !dcl.html && !(reader_encoding >= ENC_UTF8 && reader_encoding <= ENC_UCS4LE);
+    }
     std::string writer_kodierung;
     ENCODINGtypeItems writer_encoding = ENC_AUTO;
 };
