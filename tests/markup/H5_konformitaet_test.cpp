@@ -74,7 +74,9 @@ std::vector<Fall> dat_lesen(const std::string& text) {
         size_t ende = rest.find("\n#data\n", pos + 1);
         std::string teil = rest.substr(pos + 7, ende == std::string::npos ? std::string::npos : ende - pos - 7);
         Fall f;
-        const size_t err = teil.find("\n#errors\n");
+        size_t err = teil.find("\n#errors\n");
+        for (const char* m : {"\n#script-off\n", "\n#script-on\n", "\n#document-fragment\n"})
+            err = std::min(err, teil.find(m));
         f.daten = teil.substr(0, err);
         if (teil.compare(0, 7, "#errors") == 0) f.daten.clear();
         size_t doc = teil.find("\n#document\n");
