@@ -2,6 +2,8 @@
 // returns true where the standard says "reprocess the token".
 #include "markup/H5BAUM.h"
 
+#include "markup/H5KODIERUNG.h"
+
 #include <algorithm>
 #include <string>
 #include <unordered_map>
@@ -1124,6 +1126,26 @@ void H5BAUM::beenden() {
     }
 }
 
+void H5BAUM::meta_pruefen(const H5TOK& t) {
+    // "Change the encoding" in the standard's in-head rules for meta: the
+    // builder only records what it found; the caller may decode again.
+    const auto schmal = [](std::wstring_view w) {
+        std::string s;
+        for (wchar_t c : w) s += c < 128 ? static_cast<char>(c) : '?';
+        return s;
+    };
+    std::string_view k;
+    if (const H5ATTRIBUT* cs = attribut(t, L"charset")) {
+        k = H5KODIERUNG::etikett(schmal(cs->wert));
+    } else if (const H5ATTRIBUT* he = attribut(t, L"http-equiv")) {
+        const H5ATTRIBUT* c = attribut(t, L"content");
+        if (c && gleich_ci(he->wert, L"content-type")) k = H5KODIERUNG::aus_content(schmal(c->wert));
+    }
+    if (k == "UTF-16LE" || k == "UTF-16BE") k = "UTF-8";
+    if (k == "x-user-defined") k = "windows-1252";
+    meta_kodierung_ = k;
+}
+
 void H5BAUM::quirks_bestimmen(const H5TOK& t) {
     const std::wstring_view pub = t.public_id, sys = t.system_id;
     H5MODUS m = H5MODUS::KEIN_QUIRKS;
@@ -1242,6 +1264,7 @@ bool H5BAUM::in_head(H5TOK& t) {
         case A_BASE: case A_BASEFONT: case A_BGSOUND: case A_LINK: case A_META:
             einfuegen(t, a);
             pop();
+            if (a == A_META && meta_kodierung_.empty()) meta_pruefen(t);
             return false;
         case A_TITLE: rohtext(t, H5TOKEN::RCDATA); return false;
         case A_NOSCRIPT:

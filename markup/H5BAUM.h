@@ -166,6 +166,12 @@ public:
 
     H5NAMEN& namen() { return namen_; }
     H5MODUS dokumentmodus() const { return dok_modus; }
+    // The encoding that the first <meta charset> or <meta http-equiv=
+    // "Content-Type"> met by the in-head rules names (canonical name, UTF-16
+    // read as UTF-8), or empty. When the encoding was only a guess (no BOM,
+    // nothing from the prescan) and this differs, the standard decodes the
+    // document again with it ("change the encoding").
+    std::string_view meta_kodierung() const { return meta_kodierung_; }
     int wurzel() const { return stapel.empty() ? wurzel_ : stapel[0].knoten; }
     // Bytes held by the builder (stack, lists, names).
     size_t speicher() const;
@@ -303,6 +309,7 @@ private:
     static bool html_ip(const Offen& e);
 
     void quirks_bestimmen(const H5TOK& t);
+    void meta_pruefen(const H5TOK& t);
     void beenden();
 
     H5SENKE* senke;
@@ -339,6 +346,7 @@ private:
     bool gestoppt = false;
     H5MODUS dok_modus = H5MODUS::KEIN_QUIRKS;
     int wurzel_ = 0;
+    std::string_view meta_kodierung_;
 
     // Fragment case.
     bool ist_fragment = false;
