@@ -1023,6 +1023,7 @@ void H5BAUM::rekonstruieren() {
 
 bool H5BAUM::adoption(const H5TOK& t, int32_t subjekt) {
     (void)t;
+    adoption_fe_bleibt = false;
     if (ist(aktuell(), subjekt) && aktiv_index(aktuell().knoten) < 0) {
         pop(true);
         return true;
@@ -1044,6 +1045,7 @@ bool H5BAUM::adoption(const H5TOK& t, int32_t subjekt) {
         const long si = aktiv[fi].pos;
         if (!knoten_im_bereich(fe.knoten, STANDARD)) {
             fehler("adoption-agency-4.4");
+            adoption_fe_bleibt = aussen == 0;
             return true;
         }
         if (si != static_cast<long>(stapel.size()) - 1) fehler("adoption-agency-1.3");
@@ -1397,6 +1399,11 @@ bool H5BAUM::nach_head(H5TOK& t) {
 bool H5BAUM::body_endtag_andere(const H5TOK& t) {
     (void)t;
     const int32_t a = akt_atom;
+    // No such element open: the walk would end at a special element.
+    if (!im_stapel(a)) {
+        fehler("unexpected-end-tag");
+        return false;
+    }
     for (long i = static_cast<long>(stapel.size()) - 1; i >= 0; --i) {
         const Offen& e = stapel[i];
         if (ist(e, a)) {
@@ -1517,8 +1524,12 @@ bool H5BAUM::in_body(H5TOK& t) {
                     adoption(t, A_A);
                     const long j = aktiv_index(alt);
                     if (j >= 0) aktiv_entfernen(static_cast<size_t>(j));
-                    const long s = stapel_index(alt);
-                    if (s >= 0) stapel_entfernen(static_cast<size_t>(s));
+                    // The adoption agency took it off the stack unless it
+                    // was out of scope (no search through a deep stack).
+                    if (adoption_fe_bleibt) {
+                        const long s = stapel_index(alt);
+                        if (s >= 0) stapel_entfernen(static_cast<size_t>(s));
+                    }
                     break;
                 }
             rekonstruieren();

@@ -344,6 +344,7 @@ private:
     bool skript_an = false;
     bool lf_weg = false;  // ignore a newline at the start of the next token
     bool gestoppt = false;
+    bool adoption_fe_bleibt = false;  // the adoption agency left its first formatting element on the stack
     H5MODUS dok_modus = H5MODUS::KEIN_QUIRKS;
     int wurzel_ = 0;
     std::string_view meta_kodierung_;
