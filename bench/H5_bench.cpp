@@ -182,8 +182,24 @@ void BM_H5_Feindlich(benchmark::State& state, const wchar_t* stueck) {
     Durchsatz(state, d.size());
 }
 
+// 100,000 formatting elements that differ in their attributes: the Noah's
+// Ark check must not scan the whole list for each.
+void BM_H5_Feindlich_verschiedene_b(benchmark::State& state) {
+    std::wstring d = L"<!DOCTYPE html><body>";
+    for (int i = 0; i < 100000; ++i) d += L"<b x=" + std::to_wstring(i) + L">";
+    for (auto _ : state) {
+        Zaehler z;
+        H5TOKEN tok(d.data(), d.data() + d.size());
+        H5BAUM b(&z);
+        b.lesen(tok);
+        state.counters["Elemente"] = static_cast<double>(z.elemente);
+    }
+    Durchsatz(state, d.size());
+}
+
 }  // namespace
 
+BENCHMARK(BM_H5_Feindlich_verschiedene_b)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_H5_Tokenizer)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_H5_Baum)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_H5_DOM)->Unit(benchmark::kMillisecond)->Iterations(3);

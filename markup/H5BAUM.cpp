@@ -914,7 +914,11 @@ void H5BAUM::aktiv_push(const H5TOK& t, int knoten, int32_t atom) {
         sig += streuwert(t.attribute[i].name) ^ (streuwert(t.attribute[i].wert) * 7u);
     int gleich = 0;
     long erste = -1;
-    for (long i = static_cast<long>(aktiv.size()) - 1; i >= 0 && aktiv[i].knoten != 0; --i) {
+    // Fewer than three entries with this signature in the whole list: no
+    // scan (a list of many different elements stays linear).
+    auto z = sig_zahl.find(sig);
+    const bool suchen = z != sig_zahl.end() && z->second >= 3;
+    for (long i = static_cast<long>(aktiv.size()) - 1; suchen && i >= 0 && aktiv[i].knoten != 0; --i) {
         const Aktiv& a = aktiv[i];
         if (a.sig == sig && a.atom == atom && attr_gleich(a, t)) {
             ++gleich;
@@ -937,6 +941,7 @@ void H5BAUM::aktiv_push(const H5TOK& t, int knoten, int32_t atom) {
         aktiv_attr.push_back(f);
     }
     aktiv.push_back(a);
+    ++sig_zahl[sig];
 }
 
 void H5BAUM::aktiv_verdichten() {
@@ -964,6 +969,10 @@ void H5BAUM::aktiv_verdichten() {
 
 void H5BAUM::aktiv_entfernen(size_t i) {
     const Aktiv& a = aktiv[i];
+    if (a.knoten) {
+        auto z = sig_zahl.find(a.sig);
+        if (z != sig_zahl.end() && --z->second == 0) sig_zahl.erase(z);
+    }
     for (uint32_t j = 0; j < a.attr_anzahl; ++j) {
         const FAttr& f = aktiv_attr[a.attr_anfang + j];
         aktiv_text_lebend -= f.name_len + f.wert_len;

@@ -44,6 +44,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "markup/H5TOKEN.h"
@@ -337,6 +338,7 @@ private:
     std::vector<FAttr> aktiv_attr;
     std::vector<wchar_t> aktiv_text;
     size_t aktiv_text_lebend = 0;
+    std::unordered_map<uint32_t, uint32_t> sig_zahl;  // entries per signature (Noah's Ark)
     int head = 0;
     int form = 0;
     bool frameset_ok = true;
