@@ -37,9 +37,9 @@ public:
         eltern_[k] = e;
         ++umzuege;
     }
-    void text(int, int, std::wstring_view t, const wchar_t*, const wchar_t*) override {
+    void text(int, int, const H5TEXT& t) override {
         ++texte;
-        zeichen += t.size();
+        zeichen += t.text.size();
     }
     void kommentar(int, std::wstring_view, const wchar_t*, const wchar_t*) override { ++kommentare; }
     void doctype(const H5TOK&) override {}

@@ -195,7 +195,7 @@ H5BAUM::H5BAUM(H5SENKE* s) : senke(s) { zaehler.assign(A_BEKANNT, 0); }
 size_t H5BAUM::speicher() const {
     return stapel.capacity() * sizeof(Offen) + zaehler.capacity() * 4 + aktiv.capacity() * sizeof(Aktiv) +
            aktiv_attr.capacity() * sizeof(FAttr) + aktiv_text.capacity() * sizeof(wchar_t) +
-           tabtext.capacity() * sizeof(wchar_t) + attr_tmp.capacity() * sizeof(H5ATTRIBUT) + namen_.speicher() +
+           tabtext.capacity() * 8 + attr_tmp.capacity() * sizeof(H5ATTRIBUT) + namen_.speicher() +
            template_modi.capacity();
 }
 
@@ -246,17 +246,14 @@ void H5BAUM::lesen(H5TOKEN& t) {
 
 void H5BAUM::token(H5TOK& t) {
     tok_stelle = t.von;
+    size_t anfang = 0;
     if (lf_weg) {
         lf_weg = false;
-        if (t.art == H5ART::ZEICHEN && t.laenge > 0 && t.text[0] == L'\n') {
-            if (t.unveraendert()) ++t.von;
-            ++t.text;
-            --t.laenge;
-            if (t.laenge == 0) return;
-        }
+        if (t.art == H5ART::ZEICHEN && t.laenge > 0 && t.text[0] == L'\n') anfang = 1;
     }
     if (t.art == H5ART::ZEICHEN) {
-        zeichen(t);
+        lauf = t;
+        zeichen(anfang);
         return;
     }
     akt_tok = &t;
@@ -326,12 +323,9 @@ bool H5BAUM::nach_modus(H5TOK& t, Modus m) {
 
 // ---------------------------------------------------------------- Characters
 
-void H5BAUM::zeichen(H5TOK& t) {
-    zt_quelle = t.unveraendert();
-    zt_von = t.von;
-    zt_bis = t.bis;
-    const wchar_t* s = t.text;
-    size_t n = t.laenge;
+void H5BAUM::zeichen(size_t anfang) {
+    const wchar_t* s = lauf.text + anfang;
+    size_t n = lauf.laenge - anfang;
     for (int leerlauf = 0; n > 0 && !gestoppt;) {
         const Offen* a = angepasst();
         const bool html = !a || a->ns == H5NS::HTML || mathml_text_ip(*a) || html_ip(*a);
@@ -345,10 +339,26 @@ void H5BAUM::zeichen(H5TOK& t) {
 }
 
 void H5BAUM::text_einfuegen(const wchar_t* s, size_t n) {
-    const Ort o = einfuegeort();
-    if (o.eltern == 0) return;  // no text in the document itself
-    if (zt_quelle && s >= zt_von && s + n <= zt_bis) senke->text(o.eltern, o.vor, {s, n}, s, s + n);
-    else senke->text(o.eltern, o.vor, {s, n}, zt_von, zt_bis);
+    const Ort ort = einfuegeort();
+    if (ort.eltern == 0) return;  // no text in the document itself
+    const size_t o = static_cast<size_t>(s - lauf.text);
+    // The replacements that touch [o, o + n) (empty ones only inside).
+    const H5ERSATZ* r = lauf.ersetzungen;
+    const H5ERSATZ* e = r + lauf.anzahl_ersetzungen;
+    r = std::lower_bound(r, e, o, [](const H5ERSATZ& x, size_t w) { return x.text_bis <= w; });
+    const H5ERSATZ* z = r;
+    while (z < e && z->text_von < o + n) ++z;
+    const H5TEXT t{{s, n}, lauf.quelle_an(o), lauf.quelle_nach(o + n), r, static_cast<size_t>(z - r), o};
+    senke->text(ort.eltern, ort.vor, t);
+}
+
+void H5BAUM::text_ersatz(size_t o) {
+    const Ort ort = einfuegeort();
+    if (ort.eltern == 0) return;
+    static const wchar_t ersatz = 0xFFFD;
+    const H5ERSATZ x{0, 1, lauf.quelle_an(o), lauf.quelle_nach(o + 1)};
+    const H5TEXT t{{&ersatz, 1}, x.quelle_von, x.quelle_bis, &x, 1, 0};
+    senke->text(ort.eltern, ort.vor, t);
 }
 
 void H5BAUM::body_zeichen(const wchar_t* s, size_t n) {
@@ -375,8 +385,7 @@ void H5BAUM::body_zeichen(const wchar_t* s, size_t n) {
 size_t H5BAUM::zeichen_fremd(const wchar_t* s, size_t n) {
     if (s[0] == 0) {
         fehler("unexpected-null-character");
-        static const wchar_t ersatz = 0xFFFD;
-        text_einfuegen(&ersatz, 1);
+        text_ersatz(static_cast<size_t>(s - lauf.text));
         return 1;
     }
     size_t j = 0;
@@ -456,7 +465,6 @@ size_t H5BAUM::zeichen_modus(const wchar_t* s, size_t n, Modus m) {
                                    c.atom == A_TFOOT || c.atom == A_THEAD || c.atom == A_TR)) {
             tabtext.clear();
             tabtext_nicht_leer = false;
-            tabtext_von = tabtext_bis = nullptr;
             urspruenglich = modus;
             modus = IN_TABLE_TEXT;
             return 0;
@@ -468,16 +476,20 @@ size_t H5BAUM::zeichen_modus(const wchar_t* s, size_t n, Modus m) {
         return n;
     }
     case IN_TABLE_TEXT:
-        for (size_t i = 0; i < n; ++i) {
+        for (size_t i = 0; i < n;) {
             if (s[i] == 0) {
                 fehler("unexpected-null-character");
+                ++i;
                 continue;
             }
-            if (!leer(s[i])) tabtext_nicht_leer = true;
-            tabtext.push_back(s[i]);
+            size_t j = i;
+            while (j < n && s[j] != 0) {
+                if (!leer(s[j])) tabtext_nicht_leer = true;
+                ++j;
+            }
+            tabtext.emplace_back(static_cast<uint32_t>(s + i - lauf.text), static_cast<uint32_t>(j - i));
+            i = j;
         }
-        if (!tabtext_von) tabtext_von = zt_von;
-        tabtext_bis = zt_bis;
         return n;
     case IN_COLGROUP:
         if (k) {
@@ -1892,16 +1904,13 @@ bool H5BAUM::in_table(H5TOK& t) {
 
 void H5BAUM::tabellentext_leeren() {
     if (tabtext.empty()) return;
-    zt_quelle = false;
-    zt_von = tabtext_von;
-    zt_bis = tabtext_bis;
     if (tabtext_nicht_leer) {
         fehler("unexpected-char-in-table");
         pflege = true;
-        body_zeichen(tabtext.data(), tabtext.size());
+        for (const auto& [o, n] : tabtext) body_zeichen(lauf.text + o, n);
         pflege = false;
     } else {
-        text_einfuegen(tabtext.data(), tabtext.size());
+        for (const auto& [o, n] : tabtext) text_einfuegen(lauf.text + o, n);
     }
     tabtext.clear();
 }

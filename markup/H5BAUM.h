@@ -25,9 +25,10 @@
 // reconstruction of formatting elements: then H5ELEMENT::vorlage names the
 // element copied); schliessen() gets the span of the end tag that closed
 // the element, or null when its end was implied. text() gets the decoded
-// characters and, where they are an unchanged piece of the source, exactly
-// that piece as span; else the span of the whole run they came from (a
-// run with a decoded reference or CR LF reaches the sink as one text).
+// characters, the exact source span they were read from, and the places in
+// it where they differ from the source (H5TEXT: decoded references, CR LF,
+// replaced NULs), so that a sink can point text items into the source and
+// keep references as items of their own without copying any text.
 //
 // Names: the builder interns every tag name it sees in H5NAMEN (one table
 // per document, growing with the distinct names only): the sink gets the
@@ -114,6 +115,23 @@ struct H5ELEMENT {
     int vorlage;  // copies (adoption agency, reconstruction): the element copied; else 0
 };
 
+// Characters for the sink: a piece of one character run, with the exact
+// source it was read from. Where ersetzungen is empty the characters equal
+// the source [von, bis) one for one, so that a sink may keep the source
+// span instead of a copy (even when text points into a scratch buffer).
+// Otherwise ersetzungen lists, in order, the places where they differ;
+// their text offsets minus basis are offsets into text (clamp them to
+// [0, text.size()]: a replacement may reach over the piece's edge).
+struct H5TEXT {
+    std::wstring_view text;
+    const wchar_t* von;
+    const wchar_t* bis;
+    const H5ERSATZ* ersetzungen;
+    size_t anzahl;
+    size_t basis;
+    bool unveraendert() const { return anzahl == 0; }
+};
+
 // The sink: where the tree goes. Handles are the sink's; 0 is the document.
 class H5SENKE {
 public:
@@ -126,7 +144,7 @@ public:
     virtual void einfuegen_vor(int eltern, int kind, int vor) = 0;
     // Inserts characters as the last child of eltern (vor == 0) or before
     // its child vor; they join a text node directly before that place.
-    virtual void text(int eltern, int vor, std::wstring_view text, const wchar_t* von, const wchar_t* bis) = 0;
+    virtual void text(int eltern, int vor, const H5TEXT& t) = 0;
     // Appends a comment to eltern (0: the document).
     virtual void kommentar(int eltern, std::wstring_view text, const wchar_t* von, const wchar_t* bis) = 0;
     // Appends the document type to the document (t: the DOCTYPE token).
@@ -213,7 +231,7 @@ private:
 
     // Dispatch.
     void token(H5TOK& t);
-    void zeichen(H5TOK& t);
+    void zeichen(size_t anfang);
     bool html_regeln(const H5TOK& t) const;
     bool nach_modus(H5TOK& t, Modus m);  // true: reprocess
     bool fremd(H5TOK& t);
@@ -245,6 +263,7 @@ private:
     bool nach_nach_frameset(H5TOK& t);
     bool body_endtag_andere(const H5TOK& t);
     void body_zeichen(const wchar_t* s, size_t n);
+    void text_ersatz(size_t o);  // U+FFFD for the NUL at offset o of the run
     void tabellentext_leeren();
 
     // Nodes.
@@ -321,9 +340,7 @@ private:
     const wchar_t* tok_stelle = nullptr;
     const H5TOK* akt_tok = nullptr;  // the tag token being processed
     int32_t akt_atom = -1;           // its name's atom (img for image)
-    bool zt_quelle = false;          // characters being inserted: a piece of the source
-    const wchar_t* zt_von = nullptr; // else the span of the run they came from
-    const wchar_t* zt_bis = nullptr;
+    H5TOK lauf;                      // the run whose characters are being inserted
     const wchar_t* body_ende_von = nullptr;  // </body> and </html>, for schliessen()
     const wchar_t* body_ende_bis = nullptr;
     const wchar_t* html_ende_von = nullptr;
@@ -355,11 +372,10 @@ private:
     bool ist_fragment = false;
     Offen kontext{0, 0, H5NS::HTML, false};
 
-    // In table text: pending characters.
-    std::vector<wchar_t> tabtext;
+    // In table text: pending characters, as pieces (offset, length) of the
+    // run (still valid while the token after it is processed).
+    std::vector<std::pair<uint32_t, uint32_t>> tabtext;
     bool tabtext_nicht_leer = false;
-    const wchar_t* tabtext_von = nullptr;
-    const wchar_t* tabtext_bis = nullptr;
 
     // Scratch.
     std::vector<H5ATTRIBUT> attr_tmp;

@@ -72,33 +72,35 @@ std::wstring_view H5DOM::text_von(const Knoten& k) const {
     return {arena.data() + k.daten, k.laenge};
 }
 
-void H5DOM::text(int eltern, int vor, std::wstring_view s, const wchar_t* von, const wchar_t* bis) {
+void H5DOM::text(int eltern, int vor, const H5TEXT& t) {
     if (vor) verschoben = true;
+    const std::wstring_view s = t.text;
     const int davor = vor ? knoten[vor].vor : knoten[eltern].letztes;
-    const bool aus_quelle = s.data() == von && static_cast<size_t>(bis - von) == s.size();
+    // Characters equal to their source stay there (no copy).
+    const bool aus_quelle = t.unveraendert();
     if (davor && knoten[davor].art == TEXT) {
-        Knoten& t = knoten[davor];
-        if (t.in_quelle && aus_quelle && quelle + t.daten + t.laenge == s.data()) {
-            t.laenge += static_cast<uint32_t>(s.size());
+        Knoten& k = knoten[davor];
+        if (k.in_quelle && aus_quelle && k.daten + k.laenge == static_cast<uint32_t>(t.von - quelle)) {
+            k.laenge += static_cast<uint32_t>(s.size());
         } else {
-            if (t.in_quelle || t.daten + t.laenge != arena.size()) {
-                const std::wstring alt(text_von(t));
-                t.daten = ablegen(alt);
-                t.in_quelle = false;
+            if (k.in_quelle || k.daten + k.laenge != arena.size()) {
+                const std::wstring alt(text_von(k));
+                k.daten = ablegen(alt);
+                k.in_quelle = false;
             }
             ablegen(s);
-            t.laenge += static_cast<uint32_t>(s.size());
+            k.laenge += static_cast<uint32_t>(s.size());
         }
-        t.bis = stelle(bis);
+        k.bis = stelle(t.bis);
         return;
     }
     Knoten k;
     k.art = TEXT;
-    k.von = stelle(von);
-    k.bis = stelle(bis);
+    k.von = stelle(t.von);
+    k.bis = stelle(t.bis);
     if (aus_quelle) {
         k.in_quelle = true;
-        k.daten = static_cast<uint32_t>(s.data() - quelle);
+        k.daten = static_cast<uint32_t>(t.von - quelle);
     } else {
         k.daten = ablegen(s);
     }

@@ -41,7 +41,7 @@ public:
     int element(const H5ELEMENT& e) override;
     void anhaengen(int eltern, int kind) override;
     void einfuegen_vor(int eltern, int kind, int vor) override;
-    void text(int eltern, int vor, std::wstring_view text, const wchar_t* von, const wchar_t* bis) override;
+    void text(int eltern, int vor, const H5TEXT& t) override;
     void kommentar(int eltern, std::wstring_view text, const wchar_t* von, const wchar_t* bis) override;
     void doctype(const H5TOK& t) override;
     int eltern(int k) override { return knoten[k].eltern; }

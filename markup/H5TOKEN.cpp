@@ -41,7 +41,7 @@ H5TOKEN::H5TOKEN(const wchar_t* anfang, const wchar_t* ende)
     : text_anfang(anfang), text_ende(ende), p(anfang), vorher(anfang) {}
 
 size_t H5TOKEN::speicher() const {
-    return (laufpuffer.capacity() + tagpuffer.capacity()) * sizeof(wchar_t) +
+    return (laufpuffer.capacity() + tagpuffer.capacity()) * sizeof(wchar_t) + ersetzungen.capacity() * sizeof(H5ERSATZ) +
            roh.capacity() * sizeof(RohAttribut) + attribute.capacity() * sizeof(H5ATTRIBUT);
 }
 
@@ -185,9 +185,19 @@ bool H5TOKEN::endtag_in_text(Zustand zurueck_zu) {
     return false;
 }
 
-void H5TOKEN::ref_neu(bool im_attribut, const wchar_t* pos, char32_t c) {
-    if (im_attribut) sp_neu(roh.back().wert, tagpuffer, c);
-    else lauf_neu(pos, c);
+void H5TOKEN::ref_ausgeben(bool im_attribut, const wchar_t* amp, const wchar_t* nach, char32_t c1, char32_t c2) {
+    if (im_attribut) {
+        sp_neu(roh.back().wert, tagpuffer, c1);
+        if (c2) sp_neu(roh.back().wert, tagpuffer, c2);
+        return;
+    }
+    if (!lauf_offen) lauf_beginnen(amp);
+    lauf_luecke(amp);
+    const uint32_t t0 = lauf.n;
+    sp_neu(lauf, laufpuffer, c1);
+    if (c2) sp_neu(lauf, laufpuffer, c2);
+    ersetzungen.push_back({t0, lauf.n, amp, nach});
+    lauf_qende = nach;
 }
 
 void H5TOKEN::ref_quelle(bool im_attribut, const wchar_t* a, const wchar_t* b) {
@@ -210,8 +220,7 @@ void H5TOKEN::referenz(const wchar_t* amp, bool im_attribut) {
                 return;
             }
             if (!semikolon) fehler("missing-semicolon-after-character-reference", nach);
-            ref_neu(im_attribut, amp, e->zeichen1);
-            if (e->zeichen2) ref_neu(im_attribut, amp, e->zeichen2);
+            ref_ausgeben(im_attribut, amp, nach, e->zeichen1, e->zeichen2);
             p = nach;
             return;
         }
@@ -267,7 +276,7 @@ void H5TOKEN::referenz(const wchar_t* amp, bool im_attribut) {
         fehler("control-character-reference", amp);
         if (wert >= 0x80) z = C1_ERSATZ[wert - 0x80];
     }
-    ref_neu(im_attribut, amp, z);
+    ref_ausgeben(im_attribut, amp, q, z, 0);
     p = q;
 }
 
@@ -1144,6 +1153,9 @@ bool H5TOKEN::naechstes(H5TOK& t) {
         t.bis = fertig.von;
         t.text = l.data();
         t.laenge = l.size();
+        lauf_luecke(fertig.von);
+        t.ersetzungen = ersetzungen.data();
+        t.anzahl_ersetzungen = ersetzungen.size();
         lauf_offen = false;
         return true;
     }

@@ -25,7 +25,12 @@
 // replaced, upper-case letters of names lowered) it points into one of two
 // reusable scratch buffers of the tokenizer (one for character runs, one
 // for everything else), which hold the decoded text. Either way the text is
-// the decoded one, and valid until the next call of naechstes().
+// the decoded one, and valid until the next call of naechstes() but one
+// (a run is handed out before the tag that ends it, and stays valid while
+// that tag is processed: H5BAUM relies on this for pending table text).
+// A run also lists every place where its text differs from the source
+// (H5ERSATZ: decoded range -> source range), so that each decoded character
+// maps back to its exact source (H5TOK::quelle_an / quelle_nach).
 //
 // Character tokens: all characters between two other tokens form ONE run
 // (a "<" that starts no tag, a decoded reference, ... stay in it). A run may
@@ -60,6 +65,18 @@ struct H5ATTRIBUT {
 
 enum class H5ART : uint8_t { ZEICHEN, START, ENDE, KOMMENTAR, DOCTYPE, DATEIENDE };
 
+// A place where a character run's decoded text differs from its source:
+// the decoded characters [text_von, text_bis) (offsets into the run's
+// text) stand for the source [quelle_von, quelle_bis): a reference, CR LF
+// or a lone CR (one LF), a NUL turned into U+FFFD; text_von == text_bis for
+// source that gives no characters ("</>"). Between two replacements the
+// decoded text equals the source character for character.
+struct H5ERSATZ {
+    uint32_t text_von, text_bis;
+    const wchar_t* quelle_von;
+    const wchar_t* quelle_bis;
+};
+
 struct H5TOK {
     H5ART art = H5ART::DATEIENDE;
     bool selbstschliessend = false;  // tags: "/>"
@@ -76,10 +93,37 @@ struct H5TOK {
     std::wstring_view public_id, system_id;  // DOCTYPE
     const H5ATTRIBUT* attribute = nullptr;   // START (end tags never carry any)
     size_t anzahl = 0;
+    const H5ERSATZ* ersetzungen = nullptr;   // ZEICHEN: where text differs from [von, bis), in order
+    size_t anzahl_ersetzungen = 0;
+
+    // ZEICHEN: the source position of the decoded character at offset o,
+    // and the source position behind the decoded characters before offset e.
+    const wchar_t* quelle_an(size_t o) const {
+        const wchar_t* q = von;
+        size_t t = 0;
+        for (size_t i = 0; i < anzahl_ersetzungen && ersetzungen[i].text_von <= o; ++i) {
+            const H5ERSATZ& r = ersetzungen[i];
+            if (o < r.text_bis) return r.quelle_von;
+            q = r.quelle_bis;
+            t = r.text_bis;
+        }
+        return q + (o - t);
+    }
+    const wchar_t* quelle_nach(size_t e) const {
+        const wchar_t* q = von;
+        size_t t = 0;
+        for (size_t i = 0; i < anzahl_ersetzungen && ersetzungen[i].text_von < e; ++i) {
+            const H5ERSATZ& r = ersetzungen[i];
+            if (e < r.text_bis) return r.quelle_bis;
+            q = r.quelle_bis;
+            t = r.text_bis;
+        }
+        return q + (e - t);
+    }
 
     std::wstring_view name() const { return {text, laenge}; }
     // A character run whose text is its source span unchanged.
-    bool unveraendert() const { return text == von && static_cast<size_t>(bis - von) == laenge; }
+    bool unveraendert() const { return anzahl_ersetzungen == 0 && text == von; }
 };
 
 class H5TOKEN {
@@ -202,24 +246,44 @@ private:
     void zurueck() { p = vorher; }
     void eingabefehler(wchar_t c, const wchar_t* stelle);
 
-    // Character runs.
+    // Character runs. Each append notes where the text leaves the source:
+    // skipped source (lauf_luecke), and characters other than their source.
+    void lauf_luecke(const wchar_t* a) {
+        if (a != lauf_qende) ersetzungen.push_back({lauf.n, lauf.n, lauf_qende, a});
+    }
+    // c read at pos; where c differs from the source there, its source is [pos, p).
     void lauf_zeichen(const wchar_t* pos, wchar_t c) {
         if (!lauf_offen) lauf_beginnen(pos);
+        lauf_luecke(pos);
+        if (*pos == c) {
+            lauf_qende = pos + 1;
+        } else {
+            ersetzungen.push_back({lauf.n, lauf.n + 1, pos, p});
+            lauf_qende = p;
+        }
         sp_zeichen(lauf, laufpuffer, pos, c);
     }
     void lauf_bereich(const wchar_t* a, const wchar_t* b) {
         if (!lauf_offen) lauf_beginnen(a);
+        lauf_luecke(a);
         sp_bereich(lauf, laufpuffer, a, b);
+        lauf_qende = b;
     }
+    // c (U+FFFD for a NUL) stands for the source [pos, p).
     void lauf_neu(const wchar_t* pos, char32_t c) {
         if (!lauf_offen) lauf_beginnen(pos);
+        lauf_luecke(pos);
+        ersetzungen.push_back({lauf.n, lauf.n + 1, pos, p});
+        lauf_qende = p;
         sp_neu(lauf, laufpuffer, c);
     }
     void lauf_beginnen(const wchar_t* pos) {
         lauf_offen = true;
         laufpuffer.clear();
+        ersetzungen.clear();
         sp_start(lauf, pos);
         lauf_von = pos;
+        lauf_qende = pos;
     }
 
     // Tags, comments, DOCTYPEs.
@@ -237,7 +301,8 @@ private:
     // Character reference after "&" at amp; appends to the run or to the
     // current attribute value.
     void referenz(const wchar_t* amp, bool im_attribut);
-    void ref_neu(bool im_attribut, const wchar_t* pos, char32_t c);
+    // A decoded reference [amp, nach) as one or two characters.
+    void ref_ausgeben(bool im_attribut, const wchar_t* amp, const wchar_t* nach, char32_t c1, char32_t c2);
     void ref_quelle(bool im_attribut, const wchar_t* a, const wchar_t* b);
     // RCDATA, RAWTEXT, script data: "</" + letters at p; an appropriate end
     // tag starts a tag token, else the characters go to the run.
@@ -256,7 +321,9 @@ private:
     bool lauf_offen = false;
     Spanne lauf;
     const wchar_t* lauf_von = nullptr;
+    const wchar_t* lauf_qende = nullptr;  // source behind what the run has taken
     std::vector<wchar_t> laufpuffer;
+    std::vector<H5ERSATZ> ersetzungen;
 
     // The token under construction.
     H5ART art = H5ART::START;

@@ -278,3 +278,57 @@ TEST(H5Kodierung, BomMetaVorgabe) {
     Gebaut g(L"<head>" + std::wstring(2000, L' ') + L"<meta charset=iso-8859-2>");
     EXPECT_EQ(g.baum.meta_kodierung(), "ISO-8859-2");
 }
+
+namespace {
+
+// A sink that keeps the pieces of text and checks each against its source:
+// source between the replacements plus the replacements' characters must
+// give the decoded text.
+struct Textpruefer : H5DOM {
+    using H5DOM::H5DOM;
+    std::vector<std::wstring> quellen;
+    int falsch = 0;
+    void text(int eltern, int vor, const H5TEXT& t) override {
+        std::wstring neu;
+        const wchar_t* q = t.von;
+        for (size_t i = 0; i < t.anzahl; ++i) {
+            const H5ERSATZ& r = t.ersetzungen[i];
+            const size_t a = std::min(t.text.size(), r.text_von < t.basis ? 0 : r.text_von - t.basis);
+            const size_t b = std::min(t.text.size(), r.text_bis < t.basis ? 0 : r.text_bis - t.basis);
+            if (r.quelle_von > q) neu.append(q, r.quelle_von);
+            neu.append(t.text.substr(a, b - a));
+            q = std::max(q, r.quelle_bis);
+        }
+        if (t.bis > q) neu.append(q, t.bis);
+        if (neu != t.text) ++falsch;
+        quellen.emplace_back(t.von, t.bis);
+        H5DOM::text(eltern, vor, t);
+    }
+};
+
+}  // namespace
+
+TEST(H5Baum, TextGenauZurQuelle) {
+    using namespace std::string_literals;
+    struct F {
+        std::wstring eingabe;
+        std::vector<std::wstring> quellen;  // source span of each piece of text
+    };
+    const std::vector<F> faelle = {
+        {L"<p>a&amp;b\r\nc</p>", {L"a&amp;b\r\nc"}},
+        {L"<pre>\r\nx&lt;</pre>", {L"x&lt;"}},
+        {L"<table> &copy; x<tr> </table>", {L" &copy; x", L" "}},
+        {L"a</>b<svg>\0c</svg>"s, {L"a</>b", L"\0"s, L"c"}},
+        {L"<table>\t<td>&#65;", {L"\t", L"&#65;"}},
+    };
+    for (const F& f : faelle) {
+        std::wstring text = f.eingabe;
+        Textpruefer d(text.data(), nullptr);
+        H5BAUM b(&d);
+        d.namen_setzen(&b.namen());
+        H5TOKEN tok(text.data(), text.data() + text.size());
+        b.lesen(tok);
+        EXPECT_EQ(d.falsch, 0) << testing::PrintToString(text);
+        EXPECT_EQ(d.quellen, f.quellen) << testing::PrintToString(text);
+    }
+}
