@@ -154,7 +154,7 @@ void BM_H5_Baum(benchmark::State& state) {
 void BM_H5_DOM(benchmark::State& state) {
     const std::wstring& d = Dokument();
     for (auto _ : state) {
-        H5DOM dom(d.data(), nullptr);
+        H5DOM dom(d.data(), nullptr, d.size());
         H5TOKEN tok(d.data(), d.data() + d.size());
         H5BAUM b(&dom);
         dom.namen_setzen(&b.namen());

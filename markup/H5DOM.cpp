@@ -19,14 +19,31 @@ int H5DOM::element(const H5ELEMENT& e) {
     k.laenge = static_cast<uint32_t>(e.anzahl);
     k.von = stelle(e.von);
     k.bis = stelle(e.bis);
-    for (size_t i = 0; i < e.anzahl; ++i) {
-        const H5ATTRIBUT& a = e.attribute[i];
-        const uint32_t n = ablegen(a.name);
-        const uint32_t w = ablegen(a.wert);
-        attribute.push_back({n, static_cast<uint32_t>(a.name.size()), w, static_cast<uint32_t>(a.wert.size()), a.ns});
-    }
+    for (size_t i = 0; i < e.anzahl; ++i) attribute.push_back(attribut_ablegen(e.attribute[i]));
     knoten.push_back(k);
     return static_cast<int>(knoten.size() - 1);
+}
+
+H5DOM::Attribut H5DOM::attribut_ablegen(const H5ATTRIBUT& a) {
+    Attribut x{};
+    x.ns = a.ns;
+    x.von = stelle(a.von);
+    x.bis = stelle(a.bis);
+    x.name_len = static_cast<uint32_t>(a.name.size());
+    x.wert_len = static_cast<uint32_t>(a.wert.size());
+    if (in_quelle(a.name)) {
+        x.name = static_cast<uint32_t>(a.name.data() - quelle);
+        x.in_quelle |= 1;
+    } else {
+        x.name = ablegen(a.name);
+    }
+    if (in_quelle(a.wert)) {
+        x.wert = static_cast<uint32_t>(a.wert.data() - quelle);
+        x.in_quelle |= 2;
+    } else {
+        x.wert = ablegen(a.wert);
+    }
+    return x;
 }
 
 void H5DOM::abhaengen(int k) {
@@ -150,12 +167,9 @@ void H5DOM::attribute_ergaenzen(int k, const H5ATTRIBUT* a, size_t anzahl) {
     for (size_t i = 0; i < anzahl; ++i) {
         bool da = false;
         for (const Attribut& x : neu)
-            if (std::wstring_view(arena.data() + x.name, x.name_len) == a[i].name) da = true;
+            if (name_von(x) == a[i].name) da = true;
         if (da) continue;
-        const uint32_t nn = ablegen(a[i].name);
-        const uint32_t w = ablegen(a[i].wert);
-        neu.push_back({nn, static_cast<uint32_t>(a[i].name.size()), w, static_cast<uint32_t>(a[i].wert.size()),
-                       a[i].ns});
+        neu.push_back(attribut_ablegen(a[i]));
         geaendert = true;
     }
     if (!geaendert) return;
@@ -195,8 +209,8 @@ std::wstring H5DOM::baum_text(int wurzel) const {
                 if (a.ns == H5NS::XLINK) n = L"xlink ";
                 else if (a.ns == H5NS::XML) n = L"xml ";
                 else if (a.ns == H5NS::XMLNS) n = L"xmlns ";
-                n.append(arena.data() + a.name, a.name_len);
-                attr.emplace_back(n, std::wstring(arena.data() + a.wert, a.wert_len));
+                n += name_von(a);
+                attr.emplace_back(n, std::wstring(wert_von(a)));
             }
             std::sort(attr.begin(), attr.end());
             for (const auto& [n, w] : attr) {

@@ -30,11 +30,18 @@ public:
         uint32_t ende_von = 0, ende_bis = 0;  // end tag span (offsets + 1; 0: implied)
     };
     struct Attribut {
-        uint32_t name, name_len, wert, wert_len;  // arena offsets
+        uint32_t name, name_len, wert, wert_len;  // offsets into the source (in_quelle bits) or the arena
+        uint32_t von, bis;                        // source span (offsets + 1; 0: none)
         H5NS ns;
+        uint8_t in_quelle;  // bit 0: the name is source text, bit 1: the value is
     };
 
-    H5DOM(const wchar_t* quelle, H5NAMEN* namen) : quelle(quelle), namen(namen) { knoten.emplace_back(); }
+    // quelle: the document's text; laenge: its length (to size the arrays
+    // and to tell source strings from copies).
+    H5DOM(const wchar_t* quelle, H5NAMEN* namen, size_t laenge = 0) : quelle(quelle), namen(namen), quelle_len(laenge) {
+        knoten.reserve(laenge / 24 + 16);
+        knoten.emplace_back();
+    }
     // namen is H5BAUM::namen() of the builder that feeds this DOM.
     void namen_setzen(H5NAMEN* n) { namen = n; }
 
@@ -54,6 +61,36 @@ public:
     // children of node wurzel (0: the document).
     std::wstring baum_text(int wurzel = 0) const;
     std::wstring_view text_von(const Knoten& k) const;
+    std::wstring_view name_von(const Attribut& a) const {
+        return {(a.in_quelle & 1 ? quelle : arena.data()) + a.name, a.name_len};
+    }
+    std::wstring_view wert_von(const Attribut& a) const {
+        return {(a.in_quelle & 2 ? quelle : arena.data()) + a.wert, a.wert_len};
+    }
+    const Attribut* attribute_von(const Knoten& k) const { return attribute.data() + k.daten; }
+
+    // The document in document order, without recursion: f(index, false)
+    // for each node as it starts (its attributes: attribute_von), and
+    // f(index, true) behind an element's content; this is the sequence of
+    // the program's item store (start tag, attributes, content, end tag).
+    template <typename F>
+    void durchlaufen(F&& f, int wurzel = 0) const {
+        int k = knoten[wurzel].erstes;
+        while (k) {
+            f(k, false);
+            if (knoten[k].art == ELEMENT && knoten[k].erstes) {
+                k = knoten[k].erstes;
+                continue;
+            }
+            if (knoten[k].art == ELEMENT) f(k, true);
+            while (k && !knoten[k].nach) {
+                k = knoten[k].eltern;
+                if (k == wurzel || k < 0) return;
+                f(k, true);
+            }
+            if (k) k = knoten[k].nach;
+        }
+    }
 
     const std::vector<Knoten>& alle() const { return knoten; }
     bool linear() const { return !verschoben; }
@@ -69,6 +106,11 @@ private:
 
     const wchar_t* quelle;
     H5NAMEN* namen;
+    size_t quelle_len;
+    bool in_quelle(std::wstring_view s) const {
+        return quelle_len && s.data() >= quelle && s.data() + s.size() <= quelle + quelle_len;
+    }
+    Attribut attribut_ablegen(const H5ATTRIBUT& a);
     std::vector<Knoten> knoten;
     std::vector<Attribut> attribute;
     std::vector<wchar_t> arena;

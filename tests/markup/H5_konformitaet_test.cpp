@@ -98,7 +98,7 @@ std::vector<Fall> dat_lesen(const std::string& text) {
 std::string baum(const Fall& f) {
     std::wstring text = utf8(f.daten);
     H5TOKEN tok(text.data(), text.data() + text.size());
-    H5DOM dom(text.data(), nullptr);
+    H5DOM dom(text.data(), nullptr, text.size());
     H5BAUM b(&dom);
     dom.namen_setzen(&b.namen());
     b.skripting(f.skript_an);
@@ -429,7 +429,7 @@ TEST(H5Konformitaet, Kodierung) {
                 std::wstring w(daten.begin(), daten.end());
                 for (wchar_t& c : w) c &= 0xFF;
                 H5TOKEN tok(w.data(), w.data() + w.size());
-                H5DOM dom(w.data(), nullptr);
+                H5DOM dom(w.data(), nullptr, w.size());
                 H5BAUM b(&dom);
                 dom.namen_setzen(&b.namen());
                 b.lesen(tok);

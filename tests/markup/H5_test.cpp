@@ -14,7 +14,7 @@
 namespace {
 
 struct Gebaut {
-    explicit Gebaut(std::wstring t) : text(std::move(t)), dom(text.data(), nullptr), baum(&dom) {
+    explicit Gebaut(std::wstring t) : text(std::move(t)), dom(text.data(), nullptr, text.size()), baum(&dom) {
         dom.namen_setzen(&baum.namen());
         H5TOKEN tok(text.data(), text.data() + text.size());
         tok.fehlerziel(
@@ -323,7 +323,7 @@ TEST(H5Baum, TextGenauZurQuelle) {
     };
     for (const F& f : faelle) {
         std::wstring text = f.eingabe;
-        Textpruefer d(text.data(), nullptr);
+        Textpruefer d(text.data(), nullptr, text.size());
         H5BAUM b(&d);
         d.namen_setzen(&b.namen());
         H5TOKEN tok(text.data(), text.data() + text.size());
@@ -331,4 +331,28 @@ TEST(H5Baum, TextGenauZurQuelle) {
         EXPECT_EQ(d.falsch, 0) << testing::PrintToString(text);
         EXPECT_EQ(d.quellen, f.quellen) << testing::PrintToString(text);
     }
+}
+
+TEST(H5Baum, DurchlaufInDokumentfolge) {
+    // Foster parenting and the adoption agency move nodes; the walk gives
+    // document order all the same, with the source of each tag.
+    Gebaut g(L"<table>x<tr><td><b>1<p>2</b>3</table><i a=1>");
+    std::wstring folge;
+    g.dom.durchlaufen([&](int i, bool ende) {
+        const H5DOM::Knoten& k = g.dom.alle()[i];
+        if (k.art == H5DOM::TEXT) folge += L"\"" + std::wstring(g.dom.text_von(k)) + L"\"";
+        else if (k.art == H5DOM::ELEMENT) {
+            folge += (ende ? L"</" : L"<") + std::wstring(g.baum.namen().name(k.atom));
+            if (!ende)
+                for (uint32_t j = 0; j < k.laenge; ++j) {
+                    const H5DOM::Attribut& a = g.dom.attribute_von(k)[j];
+                    folge += L" " + std::wstring(g.dom.name_von(a)) + L"=" + std::wstring(g.dom.wert_von(a));
+                    EXPECT_EQ(a.in_quelle, 3);  // name and value stay in the source
+                }
+            folge += (!ende && k.von == 0) ? L"*>" : L">";  // * : implied or copied
+        }
+    });
+    EXPECT_EQ(folge, L"<html*><head*></head><body*>\"x\"<table><tbody*><tr><td><b>\"1\"</b><p><b*>\"2\"</b>\"3\"</p>"
+                     L"</td></tr></tbody></table><i a=1></i></body></html>");
+    EXPECT_FALSE(g.dom.linear());
 }
