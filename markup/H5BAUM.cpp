@@ -33,6 +33,25 @@ bool beginnt_ci(std::wstring_view a, std::wstring_view praefix) {
     return a.size() >= praefix.size() && gleich_ci(a.substr(0, praefix.size()), praefix);
 }
 
+// The same against an ASCII literal (the DOCTYPE identifiers).
+bool gleich_ci(std::wstring_view a, const char* b) {
+    const std::string_view v(b);
+    if (a.size() != v.size()) return false;
+    for (size_t i = 0; i < v.size(); ++i) {
+        wchar_t x = a[i];
+        char y = v[i];
+        if (x >= L'A' && x <= L'Z') x += 0x20;
+        if (y >= 'A' && y <= 'Z') y += 0x20;
+        if (x != static_cast<unsigned char>(y)) return false;
+    }
+    return true;
+}
+
+bool beginnt_ci(std::wstring_view a, const char* praefix) {
+    const size_t n = std::string_view(praefix).size();
+    return a.size() >= n && gleich_ci(a.substr(0, n), praefix);
+}
+
 std::wstring klein_text(std::wstring_view s) {
     std::wstring k(s);
     for (wchar_t& c : k)
@@ -88,33 +107,34 @@ constexpr FremdAttribut FREMD[] = {
     {L"xmlns:xlink", H5NS::XMLNS, L"xlink"}};
 
 // Public identifiers of the DOCTYPE that select quirks mode by prefix.
-constexpr const wchar_t* QUIRKS_PRAEFIXE[] = {
-    L"+//Silmaril//dtd html Pro v0r11 19970101//", L"-//AS//DTD HTML 3.0 asWedit + extensions//",
-    L"-//AdvaSoft Ltd//DTD HTML 3.0 asWedit + extensions//", L"-//IETF//DTD HTML 2.0 Level 1//",
-    L"-//IETF//DTD HTML 2.0 Level 2//", L"-//IETF//DTD HTML 2.0 Strict Level 1//",
-    L"-//IETF//DTD HTML 2.0 Strict Level 2//", L"-//IETF//DTD HTML 2.0 Strict//", L"-//IETF//DTD HTML 2.0//",
-    L"-//IETF//DTD HTML 2.1E//", L"-//IETF//DTD HTML 3.0//", L"-//IETF//DTD HTML 3.2 Final//",
-    L"-//IETF//DTD HTML 3.2//", L"-//IETF//DTD HTML 3//", L"-//IETF//DTD HTML Level 0//",
-    L"-//IETF//DTD HTML Level 1//", L"-//IETF//DTD HTML Level 2//", L"-//IETF//DTD HTML Level 3//",
-    L"-//IETF//DTD HTML Strict Level 0//", L"-//IETF//DTD HTML Strict Level 1//",
-    L"-//IETF//DTD HTML Strict Level 2//", L"-//IETF//DTD HTML Strict Level 3//", L"-//IETF//DTD HTML Strict//",
-    L"-//IETF//DTD HTML//", L"-//Metrius//DTD Metrius Presentational//",
-    L"-//Microsoft//DTD Internet Explorer 2.0 HTML Strict//", L"-//Microsoft//DTD Internet Explorer 2.0 HTML//",
-    L"-//Microsoft//DTD Internet Explorer 2.0 Tables//", L"-//Microsoft//DTD Internet Explorer 3.0 HTML Strict//",
-    L"-//Microsoft//DTD Internet Explorer 3.0 HTML//", L"-//Microsoft//DTD Internet Explorer 3.0 Tables//",
-    L"-//Netscape Comm. Corp.//DTD HTML//", L"-//Netscape Comm. Corp.//DTD Strict HTML//",
-    L"-//O'Reilly and Associates//DTD HTML 2.0//", L"-//O'Reilly and Associates//DTD HTML Extended 1.0//",
-    L"-//O'Reilly and Associates//DTD HTML Extended Relaxed 1.0//",
-    L"-//SQ//DTD HTML 2.0 HoTMetaL + extensions//",
-    L"-//SoftQuad Software//DTD HoTMetaL PRO 6.0::19990601::extensions to HTML 4.0//",
-    L"-//SoftQuad//DTD HoTMetaL PRO 4.0::19971010::extensions to HTML 4.0//",
-    L"-//Spyglass//DTD HTML 2.0 Extended//", L"-//Sun Microsystems Corp.//DTD HotJava HTML//",
-    L"-//Sun Microsystems Corp.//DTD HotJava Strict HTML//", L"-//W3C//DTD HTML 3 1995-03-24//",
-    L"-//W3C//DTD HTML 3.2 Draft//", L"-//W3C//DTD HTML 3.2 Final//", L"-//W3C//DTD HTML 3.2//",
-    L"-//W3C//DTD HTML 3.2S Draft//", L"-//W3C//DTD HTML 4.0 Frameset//", L"-//W3C//DTD HTML 4.0 Transitional//",
-    L"-//W3C//DTD HTML Experimental 19960712//", L"-//W3C//DTD HTML Experimental 970421//",
-    L"-//W3C//DTD W3 HTML//", L"-//W3O//DTD W3 HTML 3.0//", L"-//WebTechs//DTD Mozilla HTML 2.0//",
-    L"-//WebTechs//DTD Mozilla HTML//"};
+// (Narrow literals: ASCII, compared without case to the wide identifier.)
+constexpr const char* QUIRKS_PRAEFIXE[] = {
+    "+//Silmaril//dtd html Pro v0r11 19970101//", "-//AS//DTD HTML 3.0 asWedit + extensions//",
+    "-//AdvaSoft Ltd//DTD HTML 3.0 asWedit + extensions//", "-//IETF//DTD HTML 2.0 Level 1//",
+    "-//IETF//DTD HTML 2.0 Level 2//", "-//IETF//DTD HTML 2.0 Strict Level 1//",
+    "-//IETF//DTD HTML 2.0 Strict Level 2//", "-//IETF//DTD HTML 2.0 Strict//", "-//IETF//DTD HTML 2.0//",
+    "-//IETF//DTD HTML 2.1E//", "-//IETF//DTD HTML 3.0//", "-//IETF//DTD HTML 3.2 Final//",
+    "-//IETF//DTD HTML 3.2//", "-//IETF//DTD HTML 3//", "-//IETF//DTD HTML Level 0//",
+    "-//IETF//DTD HTML Level 1//", "-//IETF//DTD HTML Level 2//", "-//IETF//DTD HTML Level 3//",
+    "-//IETF//DTD HTML Strict Level 0//", "-//IETF//DTD HTML Strict Level 1//",
+    "-//IETF//DTD HTML Strict Level 2//", "-//IETF//DTD HTML Strict Level 3//", "-//IETF//DTD HTML Strict//",
+    "-//IETF//DTD HTML//", "-//Metrius//DTD Metrius Presentational//",
+    "-//Microsoft//DTD Internet Explorer 2.0 HTML Strict//", "-//Microsoft//DTD Internet Explorer 2.0 HTML//",
+    "-//Microsoft//DTD Internet Explorer 2.0 Tables//", "-//Microsoft//DTD Internet Explorer 3.0 HTML Strict//",
+    "-//Microsoft//DTD Internet Explorer 3.0 HTML//", "-//Microsoft//DTD Internet Explorer 3.0 Tables//",
+    "-//Netscape Comm. Corp.//DTD HTML//", "-//Netscape Comm. Corp.//DTD Strict HTML//",
+    "-//O'Reilly and Associates//DTD HTML 2.0//", "-//O'Reilly and Associates//DTD HTML Extended 1.0//",
+    "-//O'Reilly and Associates//DTD HTML Extended Relaxed 1.0//",
+    "-//SQ//DTD HTML 2.0 HoTMetaL + extensions//",
+    "-//SoftQuad Software//DTD HoTMetaL PRO 6.0::19990601::extensions to HTML 4.0//",
+    "-//SoftQuad//DTD HoTMetaL PRO 4.0::19971010::extensions to HTML 4.0//",
+    "-//Spyglass//DTD HTML 2.0 Extended//", "-//Sun Microsystems Corp.//DTD HotJava HTML//",
+    "-//Sun Microsystems Corp.//DTD HotJava Strict HTML//", "-//W3C//DTD HTML 3 1995-03-24//",
+    "-//W3C//DTD HTML 3.2 Draft//", "-//W3C//DTD HTML 3.2 Final//", "-//W3C//DTD HTML 3.2//",
+    "-//W3C//DTD HTML 3.2S Draft//", "-//W3C//DTD HTML 4.0 Frameset//", "-//W3C//DTD HTML 4.0 Transitional//",
+    "-//W3C//DTD HTML Experimental 19960712//", "-//W3C//DTD HTML Experimental 970421//",
+    "-//W3C//DTD W3 HTML//", "-//W3O//DTD W3 HTML 3.0//", "-//WebTechs//DTD Mozilla HTML 2.0//",
+    "-//WebTechs//DTD Mozilla HTML//"};
 
 const H5ATTRIBUT* attribut(const H5TOK& t, std::wstring_view name) {
     for (size_t i = 0; i < t.anzahl; ++i)
@@ -1174,23 +1194,23 @@ void H5BAUM::quirks_bestimmen(const H5TOK& t) {
     H5MODUS m = H5MODUS::KEIN_QUIRKS;
     if (t.quirks_erzwungen || !t.hat_name || t.name() != L"html") {
         m = H5MODUS::QUIRKS;
-    } else if (t.hat_public && (gleich_ci(pub, L"-//W3O//DTD W3 HTML Strict 3.0//EN//") ||
-                                gleich_ci(pub, L"-/W3C/DTD HTML 4.0 Transitional/EN") || gleich_ci(pub, L"HTML"))) {
+    } else if (t.hat_public && (gleich_ci(pub, "-//W3O//DTD W3 HTML Strict 3.0//EN//") ||
+                                gleich_ci(pub, "-/W3C/DTD HTML 4.0 Transitional/EN") || gleich_ci(pub, "HTML"))) {
         m = H5MODUS::QUIRKS;
-    } else if (t.hat_system && gleich_ci(sys, L"http://www.ibm.com/data/dtd/v11/ibmxhtml1-transitional.dtd")) {
+    } else if (t.hat_system && gleich_ci(sys, "http://www.ibm.com/data/dtd/v11/ibmxhtml1-transitional.dtd")) {
         m = H5MODUS::QUIRKS;
     } else if (t.hat_public) {
-        for (const wchar_t* p : QUIRKS_PRAEFIXE)
+        for (const char* p : QUIRKS_PRAEFIXE)
             if (beginnt_ci(pub, p)) {
                 m = H5MODUS::QUIRKS;
                 break;
             }
-        const bool html401 = beginnt_ci(pub, L"-//W3C//DTD HTML 4.01 Frameset//") ||
-                             beginnt_ci(pub, L"-//W3C//DTD HTML 4.01 Transitional//");
+        const bool html401 = beginnt_ci(pub, "-//W3C//DTD HTML 4.01 Frameset//") ||
+                             beginnt_ci(pub, "-//W3C//DTD HTML 4.01 Transitional//");
         if (m != H5MODUS::QUIRKS) {
             if (!t.hat_system && html401) m = H5MODUS::QUIRKS;
-            else if (beginnt_ci(pub, L"-//W3C//DTD XHTML 1.0 Frameset//") ||
-                     beginnt_ci(pub, L"-//W3C//DTD XHTML 1.0 Transitional//") || (t.hat_system && html401))
+            else if (beginnt_ci(pub, "-//W3C//DTD XHTML 1.0 Frameset//") ||
+                     beginnt_ci(pub, "-//W3C//DTD XHTML 1.0 Transitional//") || (t.hat_system && html401))
                 m = H5MODUS::BEGRENZT;
         }
     }

@@ -69,6 +69,7 @@ void H5DOM::anhaengen(int eltern, int kind) {
     if (p.letztes) knoten[p.letztes].nach = kind;
     else p.erstes = kind;
     p.letztes = kind;
+    if (p.zu) verschoben = true;
 }
 
 void H5DOM::einfuegen_vor(int eltern, int kind, int vor) {
@@ -90,7 +91,7 @@ std::wstring_view H5DOM::text_von(const Knoten& k) const {
 }
 
 void H5DOM::text(int eltern, int vor, const H5TEXT& t) {
-    if (vor) verschoben = true;
+    if (vor || knoten[eltern].zu) verschoben = true;
     const std::wstring_view s = t.text;
     const int davor = vor ? knoten[vor].vor : knoten[eltern].letztes;
     // Characters equal to their source stay there (no copy).
@@ -173,12 +174,14 @@ void H5DOM::attribute_ergaenzen(int k, const H5ATTRIBUT* a, size_t anzahl) {
         geaendert = true;
     }
     if (!geaendert) return;
+    verschoben = true;
     n.daten = static_cast<uint32_t>(attribute.size());
     n.laenge = static_cast<uint32_t>(neu.size());
     attribute.insert(attribute.end(), neu.begin(), neu.end());
 }
 
 void H5DOM::schliessen(int k, const wchar_t* von, const wchar_t* bis) {
+    knoten[k].zu = true;
     knoten[k].ende_von = stelle(von);
     knoten[k].ende_bis = stelle(bis);
 }

@@ -6,9 +6,9 @@
 // It serves the conformance tests (baum_text() writes the html5lib-tests
 // format) and shows the integrating step one way to store the tree.
 //
-// linear(): whether the document came without any out-of-order operation,
-// so that node order is document order (then a walk over the nodes in
-// index order with their schliessen() events reproduces the tree).
+// linear(): whether the document came without any out-of-order operation
+// (see H5BAUM.h), so that node order is document order and a sink could
+// have written its items as the calls came.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,6 +23,7 @@ public:
         Art art = DOKUMENT;
         H5NS ns = H5NS::HTML;
         bool in_quelle = false;  // TEXT: text is source[daten, daten + laenge)
+        bool zu = false;         // ELEMENT: left the stack of open elements
         int32_t atom = 0;        // ELEMENT: name; DOCTYPE: index of its strings
         uint32_t daten = 0;      // TEXT/KOMMENTAR: text offset; ELEMENT: first attribute
         uint32_t laenge = 0;     // text length or number of attributes
@@ -39,7 +40,7 @@ public:
     // quelle: the document's text; laenge: its length (to size the arrays
     // and to tell source strings from copies).
     H5DOM(const wchar_t* quelle, H5NAMEN* namen, size_t laenge = 0) : quelle(quelle), namen(namen), quelle_len(laenge) {
-        knoten.reserve(laenge / 24 + 16);
+        knoten.reserve(laenge / 16 + 16);
         knoten.emplace_back();
     }
     // namen is H5BAUM::namen() of the builder that feeds this DOM.

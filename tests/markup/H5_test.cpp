@@ -181,6 +181,13 @@ TEST(H5Baum, Quellstellen) {
         }
     EXPECT_EQ(texte, 3);
     EXPECT_TRUE(g.dom.linear());
+    // Out of order: <meta> into the closed head after a comment in html.
+    Gebaut h(L"<head></head><!--c--><meta>");
+    EXPECT_FALSE(h.dom.linear());
+    Gebaut i(L"<head></head><meta><!--c-->x");
+    EXPECT_FALSE(i.dom.linear());
+    Gebaut j(L"<!DOCTYPE html><title>t</title><p>a<b>b</b>");
+    EXPECT_TRUE(j.dom.linear());
 }
 
 TEST(H5Token, LaeufeUndStellen) {
