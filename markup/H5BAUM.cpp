@@ -29,10 +29,6 @@ bool gleich_ci(std::wstring_view a, std::wstring_view b) {
     return true;
 }
 
-bool beginnt_ci(std::wstring_view a, std::wstring_view praefix) {
-    return a.size() >= praefix.size() && gleich_ci(a.substr(0, praefix.size()), praefix);
-}
-
 // The same against an ASCII literal (the DOCTYPE identifiers).
 bool gleich_ci(std::wstring_view a, const char* b) {
     const std::string_view v(b);

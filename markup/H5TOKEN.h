@@ -25,9 +25,11 @@
 // replaced, upper-case letters of names lowered) it points into one of two
 // reusable scratch buffers of the tokenizer (one for character runs, one
 // for everything else), which hold the decoded text. Either way the text is
-// the decoded one, and valid until the next call of naechstes() but one
-// (a run is handed out before the tag that ends it, and stays valid while
-// that tag is processed: H5BAUM relies on this for pending table text).
+// the decoded one. A tag's, comment's or DOCTYPE's texts are valid until
+// the next call of naechstes(); a run's (text and replacements) until the
+// call after that, since a run is handed out before the token that ends it
+// and stays valid while that token is processed (H5BAUM relies on this for
+// pending table text).
 // A run also lists every place where its text differs from the source
 // (H5ERSATZ: decoded range -> source range), so that each decoded character
 // maps back to its exact source (H5TOK::quelle_an / quelle_nach).
