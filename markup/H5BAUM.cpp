@@ -955,6 +955,19 @@ void H5BAUM::aktiv_push(const H5TOK& t, int knoten, int32_t atom) {
         }
     }
     if (gleich >= 3) aktiv_entfernen(static_cast<size_t>(erste));
+    // At most AKTIV_GRENZE entries after the last marker: each reconstruction
+    // copies the entries that are not open, so many different formatting
+    // elements left open (<p><b x=1><p><b x=2>...) would make the tree grow
+    // with the square of the input. The oldest entry goes, as for Noah's Ark.
+    if (aktiv.size() >= AKTIV_GRENZE) {
+        long i = static_cast<long>(aktiv.size()) - 1;
+        size_t n = 0;
+        while (i >= 0 && aktiv[i].knoten != 0) --i, ++n;
+        if (n >= AKTIV_GRENZE) {
+            fehler("too-many-active-formatting-elements");
+            aktiv_entfernen(static_cast<size_t>(i + 1));
+        }
+    }
     if (aktiv_text.size() > 65536 && aktiv_text.size() > 4 * aktiv_text_lebend) aktiv_verdichten();
     Aktiv a{knoten, atom, static_cast<uint32_t>(aktiv_attr.size()), static_cast<uint32_t>(t.anzahl),
             t.von, t.bis, sig, static_cast<uint32_t>(stapel.size() - 1)};

@@ -261,6 +261,7 @@ private:
         uint32_t pos;  // where the element was on the stack (a hint)
     };
     enum Bereich : uint8_t { STANDARD, LISTE, KNOPF, TABELLE, AUSWAHL };
+    static constexpr size_t AKTIV_GRENZE = 64;  // entries after the last marker (see aktiv_push)
 
     void fehler(const char* code) {
         if (fehler_fn) fehler_fn(fehler_kontext, code, tok_stelle);

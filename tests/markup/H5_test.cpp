@@ -243,6 +243,13 @@ TEST(H5Baum, TiefeOhneRekursion) {
     const auto& k = g.dom.alle();
     ASSERT_EQ(k.size(), 100004u);
     EXPECT_EQ(k.back().eltern, static_cast<int32_t>(k.size() - 2));
+    // Different formatting elements left open: at most 64 are copied into
+    // each new paragraph (a tree linear in the input).
+    std::wstring t;
+    for (int i = 0; i < 1000; ++i) t += L"<p><b x=" + std::to_wstring(i) + L">";
+    Gebaut h(t);
+    EXPECT_LE(h.dom.alle().size(), 1000u * 66 + 10);
+    EXPECT_GT(h.dom.alle().size(), 1000u * 60);
 }
 
 TEST(H5Kodierung, BomMetaVorgabe) {
