@@ -136,6 +136,24 @@ void H5TOKEN::tag_ausgeben() {
     zustand = DATEN;
 }
 
+// The end of the input inside a tag (dropped), a comment or a DOCTYPE
+// (both handed out, the DOCTYPE forcing quirks mode).
+void H5TOKEN::tag_dateiende() {
+    fehler("eof-in-tag", vorher);
+    ausgeben(H5ART::DATEIENDE);
+}
+
+void H5TOKEN::kommentar_dateiende() {
+    fehler("eof-in-comment", vorher);
+    kommentar_ausgeben();
+}
+
+void H5TOKEN::doctype_dateiende() {
+    fehler("eof-in-doctype", vorher);
+    quirks = true;
+    doctype_ausgeben();
+}
+
 void H5TOKEN::kommentar_ausgeben() {
     ausgeben(H5ART::KOMMENTAR);
     const std::wstring_view n = sp_text(name, tagpuffer);
@@ -407,8 +425,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 fehler("unexpected-null-character", vorher);
                 sp_neu(name, tagpuffer, 0xFFFD);
             } else if (c == DE) {
-                fehler("eof-in-tag", vorher);
-                ausgeben(H5ART::DATEIENDE);
+                tag_dateiende();
             } else {
                 sp_zeichen(name, tagpuffer, vorher, klein(c));
             }
@@ -593,8 +610,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
             else if (c == L'=') zustand = VOR_ATTRWERT;
             else if (c == L'>') tag_ausgeben();
             else if (c == DE) {
-                fehler("eof-in-tag", vorher);
-                ausgeben(H5ART::DATEIENDE);
+                tag_dateiende();
             } else {
                 zurueck();
                 attribut_beginnen();
@@ -633,8 +649,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 fehler("unexpected-null-character", vorher);
                 sp_neu(w, tagpuffer, 0xFFFD);
             } else if (c == DE) {
-                fehler("eof-in-tag", vorher);
-                ausgeben(H5ART::DATEIENDE);
+                tag_dateiende();
             } else {
                 sp_zeichen(w, tagpuffer, vorher, static_cast<wchar_t>(c));
             }
@@ -660,8 +675,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 fehler("unexpected-null-character", vorher);
                 sp_neu(w, tagpuffer, 0xFFFD);
             } else if (c == DE) {
-                fehler("eof-in-tag", vorher);
-                ausgeben(H5ART::DATEIENDE);
+                tag_dateiende();
             } else {
                 if (c == L'"' || c == L'\'' || c == L'<' || c == L'=' || c == L'`')
                     fehler("unexpected-character-in-unquoted-attribute-value", vorher);
@@ -675,8 +689,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
             else if (c == L'/') zustand = SELBST_SCHLIESSEND;
             else if (c == L'>') tag_ausgeben();
             else if (c == DE) {
-                fehler("eof-in-tag", vorher);
-                ausgeben(H5ART::DATEIENDE);
+                tag_dateiende();
             } else {
                 fehler("missing-whitespace-between-attributes", vorher);
                 zurueck();
@@ -689,8 +702,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 selbst = true;
                 tag_ausgeben();
             } else if (c == DE) {
-                fehler("eof-in-tag", vorher);
-                ausgeben(H5ART::DATEIENDE);
+                tag_dateiende();
             } else {
                 fehler("unexpected-solidus-in-tag", vorher);
                 zurueck();
@@ -774,8 +786,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 kommentar_ausgeben();
                 zustand = DATEN;
             } else if (c == DE) {
-                fehler("eof-in-comment", vorher);
-                kommentar_ausgeben();
+                kommentar_dateiende();
             } else {
                 zurueck();
                 sp_zeichen(name, tagpuffer, p - 1, L'-');
@@ -796,8 +807,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 fehler("unexpected-null-character", vorher);
                 sp_neu(name, tagpuffer, 0xFFFD);
             } else if (c == DE) {
-                fehler("eof-in-comment", vorher);
-                kommentar_ausgeben();
+                kommentar_dateiende();
             } else {
                 sp_zeichen(name, tagpuffer, vorher, static_cast<wchar_t>(c));
             }
@@ -815,22 +825,8 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 zustand = KOMMENTAR;
             }
             break;
-        case KOMMENTAR_KLEINER_A:
-            c = lies();
-            if (c == L'-') zustand = KOMMENTAR_KLEINER_A_S;
-            else {
-                zurueck();
-                zustand = KOMMENTAR;
-            }
-            break;
-        case KOMMENTAR_KLEINER_A_S:
-            c = lies();
-            if (c == L'-') zustand = KOMMENTAR_KLEINER_A_S_S;
-            else {
-                zurueck();
-                zustand = KOMMENTAR_ENDE_STRICH;
-            }
-            break;
+        case KOMMENTAR_KLEINER_A: weiche(L'-', KOMMENTAR_KLEINER_A_S, KOMMENTAR); break;
+        case KOMMENTAR_KLEINER_A_S: weiche(L'-', KOMMENTAR_KLEINER_A_S_S, KOMMENTAR_ENDE_STRICH); break;
         case KOMMENTAR_KLEINER_A_S_S:
             c = lies();
             if (c != L'>' && c != DE) fehler("nested-comment", vorher);
@@ -841,8 +837,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
             c = lies();
             if (c == L'-') zustand = KOMMENTAR_ENDE;
             else if (c == DE) {
-                fehler("eof-in-comment", vorher);
-                kommentar_ausgeben();
+                kommentar_dateiende();
             } else {
                 zurueck();
                 sp_zeichen(name, tagpuffer, p - 1, L'-');
@@ -859,8 +854,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
             } else if (c == L'-') {
                 sp_zeichen(name, tagpuffer, vorher - 2, L'-');
             } else if (c == DE) {
-                fehler("eof-in-comment", vorher);
-                kommentar_ausgeben();
+                kommentar_dateiende();
             } else {
                 zurueck();
                 sp_zeichen(name, tagpuffer, p - 2, L'-');
@@ -880,8 +874,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 kommentar_ausgeben();
                 zustand = DATEN;
             } else if (c == DE) {
-                fehler("eof-in-comment", vorher);
-                kommentar_ausgeben();
+                kommentar_dateiende();
             } else {
                 zurueck();
                 sp_zeichen(name, tagpuffer, p - 3, L'-');
@@ -897,9 +890,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 zurueck();
                 zustand = VOR_DOCTYPE_NAME;
             } else if (c == DE) {
-                fehler("eof-in-doctype", vorher);
-                quirks = true;
-                doctype_ausgeben();
+                doctype_dateiende();
             } else {
                 fehler("missing-whitespace-before-doctype-name", vorher);
                 zurueck();
@@ -915,9 +906,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 doctype_ausgeben();
                 zustand = DATEN;
             } else if (c == DE) {
-                fehler("eof-in-doctype", vorher);
-                quirks = true;
-                doctype_ausgeben();
+                doctype_dateiende();
             } else {
                 hat_name = true;
                 sp_start(name, vorher);
@@ -940,9 +929,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 fehler("unexpected-null-character", vorher);
                 sp_neu(name, tagpuffer, 0xFFFD);
             } else if (c == DE) {
-                fehler("eof-in-doctype", vorher);
-                quirks = true;
-                doctype_ausgeben();
+                doctype_dateiende();
             } else {
                 sp_zeichen(name, tagpuffer, vorher, klein(c));
             }
@@ -956,9 +943,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 break;
             }
             if (c == DE) {
-                fehler("eof-in-doctype", vorher);
-                quirks = true;
-                doctype_ausgeben();
+                doctype_dateiende();
                 break;
             }
             zurueck();
@@ -1009,9 +994,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 doctype_ausgeben();
                 zustand = DATEN;
             } else if (c == DE) {
-                fehler("eof-in-doctype", vorher);
-                quirks = true;
-                doctype_ausgeben();
+                doctype_dateiende();
             } else {
                 fehler(sys_id ? "missing-quote-before-doctype-system-identifier"
                               : "missing-quote-before-doctype-public-identifier",
@@ -1041,9 +1024,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 doctype_ausgeben();
                 zustand = DATEN;
             } else if (c == DE) {
-                fehler("eof-in-doctype", vorher);
-                quirks = true;
-                doctype_ausgeben();
+                doctype_dateiende();
             } else {
                 sp_zeichen(s, tagpuffer, vorher, static_cast<wchar_t>(c));
             }
@@ -1064,9 +1045,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 sp_start(sys, p);
                 zustand = c == L'"' ? SYSTEM_ID_DQ : SYSTEM_ID_SQ;
             } else if (c == DE) {
-                fehler("eof-in-doctype", vorher);
-                quirks = true;
-                doctype_ausgeben();
+                doctype_dateiende();
             } else {
                 fehler("missing-quote-before-doctype-system-identifier", vorher);
                 quirks = true;
@@ -1081,9 +1060,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 doctype_ausgeben();
                 zustand = DATEN;
             } else if (c == DE) {
-                fehler("eof-in-doctype", vorher);
-                quirks = true;
-                doctype_ausgeben();
+                doctype_dateiende();
             } else {
                 fehler("unexpected-character-after-doctype-system-identifier", vorher);
                 zurueck();

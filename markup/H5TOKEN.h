@@ -246,6 +246,15 @@ private:
         return c;
     }
     void zurueck() { p = vorher; }
+    // One character: x leads to ja, anything else is read again in nein.
+    void weiche(wchar_t x, Zustand ja, Zustand nein) {
+        if (lies() == x) {
+            zustand = ja;
+        } else {
+            zurueck();
+            zustand = nein;
+        }
+    }
     void eingabefehler(wchar_t c, const wchar_t* stelle);
 
     // Character runs. Each append notes where the text leaves the source:
@@ -298,6 +307,9 @@ private:
     void tag_ausgeben();
     void kommentar_ausgeben();
     void doctype_ausgeben();
+    void tag_dateiende();
+    void kommentar_dateiende();
+    void doctype_dateiende();
     void ausgeben(H5ART art);
     bool passendes_endtag(const wchar_t* a, const wchar_t* b) const;
     // Character reference after "&" at amp; appends to the run or to the
