@@ -219,3 +219,18 @@ BENCHMARK_CAPTURE(BM_H5_Feindlich, b_div, L"<b><div>")->Unit(benchmark::kMillise
 BENCHMARK_CAPTURE(BM_H5_Feindlich, a_div, L"<a><div>")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_H5_Feindlich, b_attr_verschieden, L"<b x=1><b x=2><b x=3>")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_H5_Feindlich, span_streu_x, L"<span></x>")->Unit(benchmark::kMillisecond);
+
+// An element below a boundary with many entries above it: the lookup that
+// ends at the boundary must not be repeated for each token.
+void BM_H5_Feindlich_Grenze(benchmark::State& state, const wchar_t* vorne, const wchar_t* stueck) {
+    std::wstring d = std::wstring(L"<!DOCTYPE html><body>") + vorne;
+    for (int i = 0; i < 100000; ++i) d += L"<span>";
+    for (int i = 0; i < 100000; ++i) d += stueck;
+    for (auto _ : state) {
+        Zaehler z;
+        state.counters["Elemente"] = static_cast<double>(Zaehlend(d, z));
+    }
+    Durchsatz(state, d.size());
+}
+BENCHMARK_CAPTURE(BM_H5_Feindlich_Grenze, p_unter_object, L"<p><object>", L"<div>")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_H5_Feindlich_Grenze, x_unter_div, L"<x><div>", L"</x>")->Unit(benchmark::kMillisecond);

@@ -159,7 +159,7 @@ size_t H5BAUM::speicher() const {
 
 void H5BAUM::fragment(std::wstring_view kontext_name, H5NS ns) {
     ist_fragment = true;
-    kontext = Offen{-1, namen_.atom(kontext_name), ns, false};
+    kontext = Offen{-1, namen_.atom(kontext_name), ns, false, 0};
 }
 
 void H5BAUM::lesen(H5TOKEN& t) {
@@ -605,7 +605,7 @@ void H5BAUM::rohtext(const H5TOK& t, H5TOKEN::Zustand z) {
 // ---------------------------------------------------------------- Stack
 
 void H5BAUM::push(int knoten, int32_t atom, H5NS ns, bool integration) {
-    stapel.push_back({knoten, atom, ns, integration});
+    stapel.push_back({knoten, atom, ns, integration, ++serie_zaehler});
     if (ns == H5NS::HTML) {
         if (atom >= static_cast<int32_t>(zaehler.size())) zaehler.resize(atom + 1, 0);
         ++zaehler[atom];
@@ -641,13 +641,16 @@ void H5BAUM::pop_bis_ueberschrift() {
 
 void H5BAUM::stapel_entfernen(size_t i, bool melden) {
     const Offen e = stapel[i];
+    ++mitte_epoche;
     stapel.erase(stapel.begin() + static_cast<long>(i));
     if (e.ns == H5NS::HTML) --zaehler[e.atom];
     if (melden) senke->schliessen(e.knoten, nullptr, nullptr);
 }
 
 void H5BAUM::stapel_einfuegen(size_t i, const Offen& e) {
+    ++mitte_epoche;
     stapel.insert(stapel.begin() + static_cast<long>(i), e);
+    stapel[i].serie = ++serie_zaehler;
     if (e.ns == H5NS::HTML) {
         if (e.atom >= static_cast<int32_t>(zaehler.size())) zaehler.resize(e.atom + 1, 0);
         ++zaehler[e.atom];
@@ -703,13 +706,44 @@ bool H5BAUM::grenze(const Offen& e, Bereich b) const {
     return e.atom == A_FOREIGNOBJECT || e.atom == A_DESC || e.atom == A_TITLE;
 }
 
-bool H5BAUM::im_bereich(int32_t atom, Bereich b) const {
+bool H5BAUM::im_bereich(int32_t atom, Bereich b) {
     if (!im_stapel(atom)) return false;
-    for (long i = static_cast<long>(stapel.size()) - 1; i >= 0; --i) {
-        if (ist(stapel[i], atom)) return true;
-        if (grenze(stapel[i], b)) return false;
+    if (b == AUSWAHL) {  // almost every element is a boundary here
+        for (long i = static_cast<long>(stapel.size()) - 1; i >= 0; --i) {
+            if (ist(stapel[i], atom)) return true;
+            if (grenze(stapel[i], b)) return false;
+        }
+        return false;
     }
-    return false;
+    return suchen_bis_grenze(atom, b) >= 0;
+}
+
+long H5BAUM::suchen_bis_grenze(int32_t atom, Bereich b) {
+    // A walk from the top that ends at a boundary below which the element
+    // lies would be repeated for each token of a deep page; the boundary
+    // found is kept, and a later walk looks only at the entries pushed since.
+    const auto halt = [&](const Offen& e) { return b == SPEZIELL ? speziell(e) : grenze(e, b); };
+    const uint64_t schluessel = (static_cast<uint64_t>(atom) << 3) | b;
+    long unten = -1;  // entries at and below unten: known to end at the boundary
+    auto s = sperren.find(schluessel);
+    if (s != sperren.end()) {
+        const Sperre& x = s->second;
+        if (x.epoche == mitte_epoche && x.index < stapel.size() && stapel[x.index].serie == x.serie)
+            unten = static_cast<long>(x.index);
+    }
+    for (long i = static_cast<long>(stapel.size()) - 1; i >= 0; --i) {
+        const Offen& e = stapel[i];
+        if (unten >= 0 && e.serie <= sperren[schluessel].oben) {
+            sperren[schluessel].oben = stapel.back().serie;
+            return -1;
+        }
+        if (ist(e, atom)) return i;
+        if (halt(e)) {
+            sperren[schluessel] = Sperre{mitte_epoche, static_cast<uint32_t>(i), e.serie, stapel.back().serie};
+            return -1;
+        }
+    }
+    return -1;
 }
 
 bool H5BAUM::knoten_im_bereich(int knoten, Bereich b) const {
@@ -1094,7 +1128,7 @@ bool H5BAUM::adoption(const H5TOK& t, int32_t subjekt) {
         }
         stapel_entfernen(static_cast<size_t>(stapel_index(fe.knoten)), true);
         const long w = stapel_index(weitest.knoten);
-        stapel_einfuegen(static_cast<size_t>(w + 1), Offen{neu, fe.atom, H5NS::HTML, false});
+        stapel_einfuegen(static_cast<size_t>(w + 1), Offen{neu, fe.atom, H5NS::HTML, false, 0});
         aktiv[aktiv_index(neu)].pos = static_cast<uint32_t>(w + 1);
     }
     return true;
@@ -1391,24 +1425,15 @@ bool H5BAUM::nach_head(H5TOK& t) {
 bool H5BAUM::body_endtag_andere(const H5TOK& t) {
     (void)t;
     const int32_t a = akt_atom;
-    // No such element open: the walk would end at a special element.
-    if (!im_stapel(a)) {
+    // No such element open, or a special element above it: ignored.
+    const long i = im_stapel(a) ? suchen_bis_grenze(a, SPEZIELL) : -1;
+    if (i < 0) {
         fehler("unexpected-end-tag");
         return false;
     }
-    for (long i = static_cast<long>(stapel.size()) - 1; i >= 0; --i) {
-        const Offen& e = stapel[i];
-        if (ist(e, a)) {
-            implizite_enden(a);
-            if (static_cast<long>(stapel.size()) - 1 != i) fehler("unexpected-end-tag");
-            while (static_cast<long>(stapel.size()) > i) pop(static_cast<long>(stapel.size()) - 1 == i);
-            return false;
-        }
-        if (speziell(e)) {
-            fehler("unexpected-end-tag");
-            return false;
-        }
-    }
+    implizite_enden(a);
+    if (static_cast<long>(stapel.size()) - 1 != i) fehler("unexpected-end-tag");
+    while (static_cast<long>(stapel.size()) > i) pop(static_cast<long>(stapel.size()) - 1 == i);
     return false;
 }
 

@@ -78,15 +78,15 @@
 // would let reconstruction copy them all for each new paragraph, a tree
 // growing with the square of the input; the one place where this builder
 // may differ from the standard, on pages with more than 64 different
-// formatting elements open at once). Still O(depth) per token, so
-// quadratic for crafted deep nesting (as in a plain implementation of the
-// standard): a scope check whose element lies below a boundary (<p><object>
-// then 20,000 <span> then 20,000 <div>: 1.2 s), an end tag whose element
-// lies below a special element (<x><div>, 20,000 <span>, 20,000 </x>: 0.7
-// s), and </b> when 20,000 <div> follow an open <b> (the adoption agency
-// moves it eight levels per end tag: 1.2 s). The cure would be positions
-// per name and per boundary that survive the adoption agency's edits in
-// the middle of the stack.
+// formatting elements open at once). A scope check or an end tag whose
+// element lies below a boundary (a special element) would walk the whole
+// stack above it for each token of a deep page; the boundary found is kept
+// (Sperre, per name and scope) and a later walk reads only the entries
+// pushed since. One case stays O(depth) per token, so quadratic for crafted
+// deep nesting: </b> repeated when 20,000 <div> follow an open <b> (the
+// adoption agency moves the b eight levels down per end tag, each time
+// checking its scope through the divs above it: 1.2 s), as in a plain
+// implementation of the standard.
 //
 // Rules: the standard's tree construction with the "in select" and "in
 // select in table" modes (with <hr> in select); template contents become
@@ -145,6 +145,16 @@ private:
         int32_t atom;
         H5NS ns;
         bool integration;  // annotation-xml that is an HTML integration point
+        uint32_t serie;    // grows with each push: newer entries lie above older ones
+    };
+    // A lookup that ended at a boundary: no element of that name between
+    // the boundary and the entry with serial oben. Valid while the boundary
+    // is on the stack and nothing was inserted or removed in the middle.
+    struct Sperre {
+        uint32_t epoche;
+        uint32_t index;
+        uint32_t serie;
+        uint32_t oben;
     };
     struct FAttr {
         uint32_t name_off, name_len, wert_off, wert_len;
@@ -160,7 +170,7 @@ private:
         uint32_t sig;  // name and attributes hashed, for the Noah's Ark check
         uint32_t pos;  // where the element was on the stack (a hint)
     };
-    enum Bereich : uint8_t { STANDARD, LISTE, KNOPF, TABELLE, AUSWAHL };
+    enum Bereich : uint8_t { STANDARD, LISTE, KNOPF, TABELLE, AUSWAHL, SPEZIELL };
     static constexpr size_t AKTIV_GRENZE = 64;  // entries after the last marker (see aktiv_push)
 
     void fehler(const char* code) {
@@ -233,7 +243,10 @@ private:
     static bool ist(const Offen& e, int32_t atom) { return e.ns == H5NS::HTML && e.atom == atom; }
     bool speziell(const Offen& e) const;
     bool grenze(const Offen& e, Bereich b) const;
-    bool im_bereich(int32_t atom, Bereich b) const;
+    bool im_bereich(int32_t atom, Bereich b);
+    // Index of the topmost HTML element of that name above the nearest
+    // boundary of b (SPEZIELL: special element), or -1 (boundary first).
+    long suchen_bis_grenze(int32_t atom, Bereich b);
     bool knoten_im_bereich(int knoten, Bereich b) const;
     bool ueberschrift_im_bereich() const;
     bool zelle_im_bereich() const;
@@ -288,6 +301,9 @@ private:
     Modus urspruenglich = INITIAL;
     std::vector<Modus> template_modi;
     std::vector<Offen> stapel;
+    uint32_t serie_zaehler = 0;
+    uint32_t mitte_epoche = 0;  // grows with each insertion or removal in the middle of the stack
+    std::unordered_map<uint64_t, Sperre> sperren;
     std::vector<uint32_t> zaehler;  // HTML elements on the stack, per atom
     std::vector<Aktiv> aktiv;
     std::vector<FAttr> aktiv_attr;
@@ -308,7 +324,7 @@ private:
 
     // Fragment case.
     bool ist_fragment = false;
-    Offen kontext{0, 0, H5NS::HTML, false};
+    Offen kontext{0, 0, H5NS::HTML, false, 0};
 
     // In table text: pending characters, as pieces (offset, length) of the
     // run (still valid while the token after it is processed).
