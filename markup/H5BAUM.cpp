@@ -718,12 +718,13 @@ bool H5BAUM::im_bereich(int32_t atom, Bereich b) {
     return suchen_bis_grenze(atom, b) >= 0;
 }
 
-long H5BAUM::suchen_bis_grenze(int32_t atom, Bereich b) {
+long H5BAUM::suchen_bis_grenze(int32_t atom, Bereich b, long* grenze_bei) {
     // A walk from the top that ends at a boundary below which the element
     // lies would be repeated for each token of a deep page; the boundary
     // found is kept, and a later walk looks only at the entries pushed since.
     const auto halt = [&](const Offen& e) { return b == SPEZIELL ? speziell(e) : grenze(e, b); };
-    const uint64_t schluessel = (static_cast<uint64_t>(atom) << 3) | b;
+    const uint64_t schluessel = (static_cast<uint64_t>(static_cast<uint32_t>(atom)) << 3) | b;
+    if (grenze_bei) *grenze_bei = -1;
     long unten = -1;  // entries at and below unten: known to end at the boundary
     auto s = sperren.find(schluessel);
     if (s != sperren.end()) {
@@ -735,11 +736,13 @@ long H5BAUM::suchen_bis_grenze(int32_t atom, Bereich b) {
         const Offen& e = stapel[i];
         if (unten >= 0 && e.serie <= sperren[schluessel].oben) {
             sperren[schluessel].oben = stapel.back().serie;
+            if (grenze_bei) *grenze_bei = unten;
             return -1;
         }
         if (ist(e, atom)) return i;
         if (halt(e)) {
             sperren[schluessel] = Sperre{mitte_epoche, static_cast<uint32_t>(i), e.serie, stapel.back().serie};
+            if (grenze_bei) *grenze_bei = i;
             return -1;
         }
     }
@@ -1069,7 +1072,9 @@ bool H5BAUM::adoption(const H5TOK& t, int32_t subjekt) {
             return true;
         }
         const long si = aktiv[fi].pos;
-        if (!knoten_im_bereich(fe.knoten, STANDARD)) {
+        long grenze_bei = -1;  // the topmost boundary of the default scope
+        suchen_bis_grenze(-1, STANDARD, &grenze_bei);
+        if (grenze_bei > si) {
             fehler("adoption-agency-4.4");
             adoption_fe_bleibt = aussen == 0;
             return true;
@@ -1090,6 +1095,7 @@ bool H5BAUM::adoption(const H5TOK& t, int32_t subjekt) {
         const Offen weitest = stapel[fb];
         int lesezeichen_nach = 0;  // 0: the new element takes fe's place in the list
         long ni = fb;
+        long entfernt = 0;  // entries taken off between fe and the furthest block
         Offen letzter = weitest;
         for (int innen = 1;; ++innen) {
             --ni;
@@ -1102,6 +1108,7 @@ bool H5BAUM::adoption(const H5TOK& t, int32_t subjekt) {
             }
             if (ai < 0) {
                 stapel_entfernen(static_cast<size_t>(ni));
+                ++entfernt;
                 continue;
             }
             const int neu = aktiv_kopie(aktiv[ai]);
@@ -1126,10 +1133,17 @@ bool H5BAUM::adoption(const H5TOK& t, int32_t subjekt) {
             aktiv.insert(aktiv.begin() + b + 1, kopie);
             aktiv.erase(aktiv.begin() + aktiv_index(fe.knoten));
         }
-        stapel_entfernen(static_cast<size_t>(stapel_index(fe.knoten)), true);
-        const long w = stapel_index(weitest.knoten);
-        stapel_einfuegen(static_cast<size_t>(w + 1), Offen{neu, fe.atom, H5NS::HTML, false, 0});
-        aktiv[aktiv_index(neu)].pos = static_cast<uint32_t>(w + 1);
+        // fe leaves the stack, the new element goes right above the furthest
+        // block: the entries between move down by one, nothing above them
+        // moves (a deep stack is not shifted), and the names in each region
+        // of the stack stay the same (kept boundaries stay valid).
+        const long w = fb - entfernt;
+        senke->schliessen(fe.knoten, nullptr, nullptr);
+        for (long j = si; j < w; ++j) stapel[j] = stapel[j + 1];
+        stapel[w] = Offen{neu, fe.atom, H5NS::HTML, false, ++serie_zaehler};
+        for (Aktiv& x : aktiv)
+            if (x.knoten && x.pos > static_cast<uint32_t>(si) && x.pos <= static_cast<uint32_t>(w)) --x.pos;
+        aktiv[aktiv_index(neu)].pos = static_cast<uint32_t>(w);
     }
     return true;
 }

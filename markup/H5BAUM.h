@@ -246,7 +246,8 @@ private:
     bool im_bereich(int32_t atom, Bereich b);
     // Index of the topmost HTML element of that name above the nearest
     // boundary of b (SPEZIELL: special element), or -1 (boundary first).
-    long suchen_bis_grenze(int32_t atom, Bereich b);
+    // grenze_bei: the boundary's index where the walk ended there, else -1.
+    long suchen_bis_grenze(int32_t atom, Bereich b, long* grenze_bei = nullptr);
     bool knoten_im_bereich(int knoten, Bereich b) const;
     bool ueberschrift_im_bereich() const;
     bool zelle_im_bereich() const;
