@@ -234,3 +234,8 @@ void BM_H5_Feindlich_Grenze(benchmark::State& state, const wchar_t* vorne, const
 }
 BENCHMARK_CAPTURE(BM_H5_Feindlich_Grenze, p_unter_object, L"<p><object>", L"<div>")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_H5_Feindlich_Grenze, x_unter_div, L"<x><div>", L"</x>")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_H5_Feindlich_Grenze, x_in_svg, L"<svg><g>", L"</x>")->Unit(benchmark::kMillisecond);
+// </b> after <b> and 100,000 <span>: the adoption agency with a deep stack
+// above the formatting element (the spans are no furthest block: each </b>
+// closes them; a <div> between b and the spans makes it one).
+BENCHMARK_CAPTURE(BM_H5_Feindlich_Grenze, b_ueber_div, L"<b><div>", L"</b><b><div>")->Unit(benchmark::kMillisecond);

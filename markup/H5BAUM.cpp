@@ -94,7 +94,7 @@ struct FremdAttribut {
     H5NS ns;
     const wchar_t* lokal;
 };
-constexpr FremdAttribut FREMD[] = {
+constexpr FremdAttribut FREMDE_ATTRIBUTE[] = {
     {L"xlink:actuate", H5NS::XLINK, L"actuate"}, {L"xlink:arcrole", H5NS::XLINK, L"arcrole"},
     {L"xlink:href", H5NS::XLINK, L"href"},       {L"xlink:role", H5NS::XLINK, L"role"},
     {L"xlink:show", H5NS::XLINK, L"show"},       {L"xlink:title", H5NS::XLINK, L"title"},
@@ -561,7 +561,7 @@ void H5BAUM::attribute_anpassen(const H5TOK& t, H5NS ns) {
             a.name = L"definitionURL";
         }
         if (a.name.size() >= 5 && (a.name[0] == L'x'))
-            for (const FremdAttribut& f : FREMD)
+            for (const FremdAttribut& f : FREMDE_ATTRIBUTE)
                 if (a.name == f.name) {
                     a.name = f.lokal;
                     a.ns = f.ns;
@@ -722,7 +722,12 @@ long H5BAUM::suchen_bis_grenze(int32_t atom, Bereich b, long* grenze_bei) {
     // A walk from the top that ends at a boundary below which the element
     // lies would be repeated for each token of a deep page; the boundary
     // found is kept, and a later walk looks only at the entries pushed since.
-    const auto halt = [&](const Offen& e) { return b == SPEZIELL ? speziell(e) : grenze(e, b); };
+    const auto halt = [&](const Offen& e) {
+        return b == SPEZIELL ? speziell(e) : b == FREMD ? e.ns == H5NS::HTML : grenze(e, b);
+    };
+    const auto treffer = [&](const Offen& e) {
+        return b == FREMD ? e.ns != H5NS::HTML && namen_.klein(e.atom) == atom : ist(e, atom);
+    };
     const uint64_t schluessel = (static_cast<uint64_t>(static_cast<uint32_t>(atom)) << 3) | b;
     if (grenze_bei) *grenze_bei = -1;
     long unten = -1;  // entries at and below unten: known to end at the boundary
@@ -739,7 +744,7 @@ long H5BAUM::suchen_bis_grenze(int32_t atom, Bereich b, long* grenze_bei) {
             if (grenze_bei) *grenze_bei = unten;
             return -1;
         }
-        if (ist(e, atom)) return i;
+        if (treffer(e)) return i;
         if (halt(e)) {
             sperren[schluessel] = Sperre{mitte_epoche, static_cast<uint32_t>(i), e.serie, stapel.back().serie};
             if (grenze_bei) *grenze_bei = i;
@@ -2444,18 +2449,15 @@ bool H5BAUM::fremd(H5TOK& t) {
             pop(true);
             return false;
         }
-        long i = static_cast<long>(stapel.size()) - 1;
-        if (namen_.klein(stapel[i].atom) != a) fehler("unexpected-end-tag");
-        for (;;) {
-            if (i == 0) return false;
-            if (namen_.klein(stapel[i].atom) == a) {
-                while (static_cast<long>(stapel.size()) > i) pop(static_cast<long>(stapel.size()) - 1 == i);
-                return false;
-            }
-            --i;
-            if (stapel[i].ns != H5NS::HTML) continue;
-            return nach_modus(t, modus);
-        }
+        // Down through the foreign elements to one of that name (popped with
+        // all above it) or to the first HTML element (the token goes to the
+        // insertion mode); the html element alone (fragment case): ignored.
+        if (namen_.klein(aktuell().atom) != a) fehler("unexpected-end-tag");
+        if (stapel.size() == 1) return false;
+        const long i = suchen_bis_grenze(a, FREMD);
+        if (i < 0) return nach_modus(t, modus);
+        while (static_cast<long>(stapel.size()) > i) pop(static_cast<long>(stapel.size()) - 1 == i);
+        return false;
     }
     default: break;
     }
