@@ -1,5 +1,6 @@
 #include "convert/CNV.h"
 
+#include "markup/DTDDOK.h"
 #include "markup/SGML.h"
 #include "script/IPR.h"
 #include "base/Konsole.h"

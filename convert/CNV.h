@@ -11,6 +11,7 @@
 // (a subclass) sees each of them. The order of the virtual operations below
 // is the slot order and must not change.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -23,6 +24,7 @@
 
 class BASIC;
 class DCL;
+class DTDDOK;
 class IPR;
 class TRACK;
 
@@ -199,6 +201,7 @@ public:
     // ---- Members, in the documented order ---------------------------------
     BUF quelle;                            // the input document
     META meta;                             // the parsed document's items
+    std::unique_ptr<DTDDOK> dtd;           // its DTD (XML with a DOCTYPE), from the reader
     OUT ausgabe;                           // the per-file writer
     BUF* skript = nullptr;                 // the script's buffer
     BASIC* basic = nullptr;                // the compiled script
@@ -236,7 +239,8 @@ public:
     bool anfuehrung_schuetzen = false;
     bool Stapel_reicht() const;
     // Message positions: the script item's text, the document item's text
-    // (null for implicit or deleted items, which then show no position).
+    // (for items the document does not hold, a nearby one; null for
+    // deleted items and those far from any, which then show no position).
     const wchar_t* Skriptstelle(int rule) const;
     const wchar_t* Dokumentstelle(int item) const;
     const wchar_t* Itemname(int item) const;
@@ -246,6 +250,13 @@ public:
     int Undeklariert_Start(int rule, int item, bool leer);
     // The three reference kinds share one scheme.
     int Convert_ref(int rule, int item, PARSERtypeItems mode, DATAtypeItems model, METAtypeItems art);
+    // CONVERTENTITIES = EXPAND: a reference the script does not define,
+    // written as its replacement (CNV_Ersetzung.cpp); 0 after the message
+    // when it has none.
+    int Ersetzung_Schreiben(int item);
+    int Ersatztext_Schreiben(std::wstring_view text, bool attribut);
+    void Dtd_Hinweis();
+    bool dtd_hinweis_gegeben = false;
     // The start tag of the element that an end tag closes; -1 when none.
     int Passender_Starttag(int endtag);
     // Writes a piece of unconverted markup; 0 after its message.

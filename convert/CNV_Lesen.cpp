@@ -2,6 +2,7 @@
 // the item store, which the conversion then walks.
 #include "convert/CNV.h"
 #include "markup/DCL.h"
+#include "markup/DTDDOK.h"
 #include "markup/SGMLR.h"
 #include "script/BASIC.h"
 
@@ -15,7 +16,10 @@ int CNV::Quelle_Read() {
     int ergebnis = 0;
     {
         SGMLR reader(&quelle, basic, &meta, deklarationen, !nur_pruefen);
-        if (reader.ok() && reader.document()) {
+        const int gelesen = reader.ok() && reader.document();
+        // The conversion asks the DTD how references are written.
+        dtd = reader.DTD_abgeben();
+        if (gelesen) {
             // The source record needs the text before the terminators below
             // overwrite the character after each item.
             if (tracking) Quelle_in_TRACK_Einlesen();

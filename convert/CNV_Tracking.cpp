@@ -79,9 +79,10 @@ void CNV::Quelle_in_TRACK_Einlesen() {
     const int anzahl = meta.Anzahl();
     for (int i = 0; i < anzahl; ++i) {
         const META::metaitem& item = meta.Item(i);
-        // Items lie in document order inside the text; one that does not
-        // (none should) is left out rather than shown twice.
-        if (item.kind == META_NONE || item.start == nullptr || item.start < pos || item.end < item.start ||
+        // Items of the text lie in it in document order; items the text
+        // does not hold (defaulted attributes, expanded entities) have no
+        // span, and one out of order would be shown twice.
+        if (item.kind == META_NONE || !meta.Im_Dokument(i) || item.start < pos || item.end < item.start ||
             item.end > ende)
             continue;
         if (t.Voll()) break;

@@ -79,13 +79,25 @@ const wchar_t* CNV::Skriptstelle(int rule) const {
     return basic->Item(rule).begin;
 }
 
+// An item whose text the document does not hold (a defaulted attribute,
+// text of an expanded entity) is reported at the nearest item before it
+// that the document holds, looking back a little and then up its
+// ancestors; far from any, it has no position.
 const wchar_t* CNV::Dokumentstelle(int item) const {
     if (item < 0 || item >= meta.Anzahl()) return nullptr;
-    return meta.Item(item).start;
+    if (meta.Item(item).start == nullptr || meta.Im_Dokument(item)) return meta.Item(item).start;
+    constexpr int kSuche = 64;
+    for (int j = item - 1; j >= 0 && j >= item - kSuche; --j)
+        if (meta.Im_Dokument(j)) return meta.Item(j).start;
+    int e = meta.Item(item).link - 1;
+    for (int n = 0; n < kSuche && e >= 0 && e < item; ++n, e = meta.Item(e).link - 1)
+        if (meta.Im_Dokument(e)) return meta.Item(e).start;
+    return nullptr;
 }
 
 const wchar_t* CNV::Itemname(int item) const {
-    const wchar_t* name = Dokumentstelle(item);
+    const wchar_t* name = item >= 0 && item < meta.Anzahl() ? static_cast<const wchar_t*>(meta.Item(item).start)
+                                                             : nullptr;
     return name != nullptr ? name : L"";
 }
 
@@ -408,12 +420,14 @@ int CNV::Convert_ref(int rule, int item, PARSERtypeItems mode, DATAtypeItems mod
     if (gefunden) return Convert_Entity(&definition, item);
 
     auto kopieren = [&] { return gref ? Write_gref(item) : cref ? Write_cref(item) : Write_nref(item); };
+    if (basic->expand_entities) return Ersetzung_Schreiben(item);
     if (basic->only_defined_entities) return kopieren();
     Fehler_Dokument(L"ENTITY",
                     gref ? L"Die Entity '%ls' ist nicht deklariert."
                          : cref ? L"Die Zeichenreferenz '#%ls' ist nicht deklariert"
                                 : L"Die Funktionszeichenreferenz '#%ls' ist nicht deklariert",
                     it.start, item);
+    if (gref) Dtd_Hinweis();
     ++undeklariert;
     if (basic->warning_level == WARNINGS_SMART) return kopieren();
     return 0;

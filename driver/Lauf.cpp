@@ -67,6 +67,7 @@ struct Lauf_Zustand {
     bool rekursiv = false;
     bool sortiert = false;
     bool debug = false;
+    bool validieren = false;
     bool web = false;
     bool hilfe = false;
     int tracking = 0;  // 0 off, 1 report, 2 report with autostart
@@ -108,6 +109,7 @@ int Parameter_Lesen(PARA& para, HILF& hilf, Lauf_Zustand& z) {
     z.rekursiv = para.LeseSchalter(L"-s");
     z.sortiert = para.LeseSchalter(L"-o");
     z.debug = para.LeseSchalter(L"-d");
+    z.validieren = para.LeseSchalter(L"-v");
     z.web = para.LeseSchalter(L"-w");
     if (para.LeseSchalter(L"-trackautostart")) {
         z.tracking = 2;
@@ -213,6 +215,7 @@ void Parameter_Zeigen(const Lauf_Zustand& z) {
     if (z.rekursiv) Konsole_Text(L"- mit Unterverzeichnissuche\n");
     if (z.sortiert) Konsole_Text(L"- mit alphabetischer Sortierung\n");
     if (z.debug) Konsole_Text(L"- Debugmodus eingeschalten\n");
+    if (z.validieren) Konsole_Text(L"- Validierung eingeschalten\n");
     if (z.web) Konsole_Text(L"- Fehlermeldungen in Web-Ausgabe aktiviert\n");
     if (z.tracking == 2) Konsole_Text(L"- Tracking mit Autostart eingeschalten\n");
     if (z.tracking == 1) Konsole_Text(L"- Tracking eingeschalten\n");
@@ -590,6 +593,7 @@ int Lauf(int argc, char const** argv) {
         Konsole_Text(L"\n");
         return EXIT_OHNE_SKRIPT;
     }
+    ipr->dcl.validieren = z->validieren ? 1 : 0;
     if (!z->quiet) {
         if (ipr->dcl.xml)
             Konsole_Text(L"- Syntax: XML\n");

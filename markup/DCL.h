@@ -21,4 +21,6 @@ public:
     ENCODINGtypeItems reader_encoding = ENC_UTF8;  // what the reader expects
     ENCODINGtypeItems bom_encoding = ENC_UTF8;     // byte-order mark kind expected or found
     int debug = 0;     // the -d switch
+    int dtd_extern = 0;  // READERDTD = EXTERNAL: external subsets are read
+    int validieren = 0;  // the -v switch: XML documents are validated
 };

@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
+#include <new>
 
 #include "base/Konsole.h"
 #include "base/NAMEN.h"
@@ -82,6 +84,10 @@ int META::Init(int capacity, DCL* declarations) {
     tagbits.clear();
     tagrang.clear();
     erfasst = 0;
+    arena.clear();
+    arena_frei = 0;
+    arena_naechster = nullptr;
+    text_anfang = text_ende = nullptr;
     if (capacity < 0) {
         Konsole_Text(
             L"FEHLER: (Interpreter) Interner Speicherverwaltungsfehler (M0I0S0N). Bitte mit Beispiel an den "
@@ -118,31 +124,72 @@ int META::AddItem_am_Rand(METAtypeItems kind, wchar_t* start, wchar_t* end, int 
     return anzahl;
 }
 
+void META::Erfassen(int nummer) const {
+    const METAtypeItems k = items[erfasst].kind;
+    if (k == META_ATTR_NAME) {
+        attribute.push_back(erfasst);
+        attributnamen.push_back(nummer);
+        return;
+    }
+    if (k != META_STARTTAG) return;
+    const std::size_t wort = static_cast<std::size_t>(erfasst) >> 6;
+    while (tagbits.size() <= wort) {
+        tagbits.push_back(0);
+        tagrang.push_back(static_cast<int>(starttags.size()));
+    }
+    tagbits[wort] |= std::uint64_t{1} << (erfasst & 63);
+    starttags.push_back(erfasst);
+    tagnamen.push_back(nummer);
+}
+
 void META::Namen_erfassen() const {
     NAMEN& tabelle = Namenstabelle();
     for (; erfasst < anzahl; ++erfasst) {
         const metaitem& r = items[erfasst];
         const METAtypeItems k = r.kind;
-        if (k == META_ATTR_NAME) {
-            attribute.push_back(erfasst);
-            attributnamen.push_back(r.start != nullptr ? tabelle.Nummer(r.start, r.end) : 0);
-            continue;
-        }
-        if (k != META_STARTTAG) continue;
-        const std::size_t wort = static_cast<std::size_t>(erfasst) >> 6;
-        while (tagbits.size() <= wort) {
-            tagbits.push_back(0);
-            tagrang.push_back(static_cast<int>(starttags.size()));
-        }
-        tagbits[wort] |= std::uint64_t{1} << (erfasst & 63);
-        starttags.push_back(erfasst);
-        tagnamen.push_back(r.start != nullptr ? tabelle.Nummer(r.start, r.end) : 0);
+        if (k != META_ATTR_NAME && k != META_STARTTAG) continue;
+        Erfassen(r.start != nullptr ? tabelle.Nummer(r.start, r.end) : 0);
     }
     // Every position of the store has its word, start tag or not.
     while (tagbits.size() <= static_cast<std::size_t>(anzahl) >> 6) {
         tagbits.push_back(0);
         tagrang.push_back(static_cast<int>(starttags.size()));
     }
+}
+
+void META::Name_mitteilen(int nummer) {
+    if (anzahl == 0 || erfasst >= anzahl) return;
+    const int letztes = anzahl - 1;
+    // Items before it that nobody named are taken as usual.
+    if (erfasst < letztes) {
+        NAMEN& tabelle = Namenstabelle();
+        for (; erfasst < letztes; ++erfasst) {
+            const metaitem& r = items[erfasst];
+            if (r.kind == META_ATTR_NAME || r.kind == META_STARTTAG)
+                Erfassen(r.start != nullptr ? tabelle.Nummer(r.start, r.end) : 0);
+        }
+    }
+    Erfassen(nummer);
+    ++erfasst;
+}
+
+wchar_t* META::Ablegen(const wchar_t* text, std::size_t n) {
+    const std::size_t bedarf = n + 2;
+    if (bedarf > arena_frei) {
+        const std::size_t groesse = bedarf > ARENABLOCK ? bedarf : ARENABLOCK;
+        std::unique_ptr<wchar_t[]> block(new (std::nothrow) wchar_t[groesse]);
+        if (!block) return nullptr;
+        arena_naechster = block.get();
+        arena_frei = groesse;
+        arena.push_back(std::move(block));
+    }
+    wchar_t* kopie = arena_naechster;
+    if (n > 0) std::wmemcpy(kopie, text, n);
+    kopie[n] = 0;
+    kopie[n + 1] = 0;
+    arena_naechster += bedarf;
+    arena_frei -= bedarf;
+    return kopie;
 }
 
 META::metaitem* META::delete_item(int i) {

@@ -3,6 +3,19 @@
 // records in document order, numbered from 1 (0 means none). Items copy no
 // text: they point into the input buffer's text, so the buffer must outlive
 // the store. The conversion walks the array by position (from 0).
+//
+// Items without source text. Some items stand for text the document does
+// not hold where they stand: attributes that a DTD defaults, attribute
+// values after normalisation, the replacement text of an entity that is
+// read as content, and, with the HTML5 and SGML readers, implied tags.
+// Their texts live in the store's arena (Ablegen): blocks that are never
+// moved or freed before the next Init, each text followed by a terminator
+// and one spare character, so that terminating every item's text in place
+// (SGMLR::Namen_Abschliessen) is harmless for them. Such items are
+// appended like any other; texts that many items share (a default value)
+// are laid down once. Im_Dokument() tells whether an item's text lies in
+// the document's own text (set by Dokumenttext()): positions of messages
+// and the spans of the tracking report exist only for those items.
 #include <climits>
 #include <cstdint>
 #include <memory>
@@ -120,6 +133,18 @@ public:
     // Marks the item at position i deleted; the record, or null outside the store.
     metaitem* delete_item(int i);
 
+    // ---- Texts that are not in the document ----------------------------
+    // The document's own text; items outside it have no position.
+    void Dokumenttext(const wchar_t* anfang, const wchar_t* ende) {
+        text_anfang = anfang;
+        text_ende = ende;
+    }
+    bool Im_Dokument(const wchar_t* p) const { return p != nullptr && p >= text_anfang && p < text_ende; }
+    bool Im_Dokument(int i) const { return i >= 0 && i < anzahl && Im_Dokument(items[i].start); }
+    // A stable, terminated copy of n characters in the arena (null when
+    // memory runs out). The copy is followed by two terminators.
+    wchar_t* Ablegen(const wchar_t* text, std::size_t n);
+
     int Anzahl() const { return anzahl; }
     int Kapazitaet() const { return grenze; }
     const metaitem& Item(int i) const { return items[i]; }
@@ -157,6 +182,10 @@ public:
         return o < 0 ? 0 : tagnamen[static_cast<std::size_t>(o)];
     }
     int Attributname(int i) const;
+    // For a reader that knows the name number of the start tag or attribute
+    // name it has just appended: the store takes it instead of looking the
+    // name up again when the conversion asks.
+    void Name_mitteilen(int nummer);
     // Whether name number a equals b by the declarations' rule (without
     // regard to case when the name-case flag is set).
     bool Namen_gleich(int a, int b) const;
@@ -256,6 +285,13 @@ private:
     std::int32_t wachstum = WACHSTUM;
     std::int32_t hinzugefuegt = 0; // additions since Init
     DCL* dcl = nullptr;            // not owned; names are compared by it
+    const wchar_t* text_anfang = nullptr;  // the document's text
+    const wchar_t* text_ende = nullptr;
+    // The arena: blocks of at least ARENABLOCK characters, never moved.
+    static constexpr std::size_t ARENABLOCK = 65536;
+    std::vector<std::unique_ptr<wchar_t[]>> arena;
+    std::size_t arena_frei = 0;     // characters left in the last block
+    wchar_t* arena_naechster = nullptr;
 
     // Conditions. Sibling, subtree and per-name relations are fixed once
     // the document is parsed (deleting only blanks an item's text), so they
@@ -304,6 +340,8 @@ private:
     mutable std::vector<int> tagrang;
     mutable int erfasst = 0;
     void Namen_erfassen() const;
+    // Takes the item at position `erfasst` with its name number.
+    void Erfassen(int nummer) const;
 
     Strukturindex& Index();
     // -1 when the item is no start tag.

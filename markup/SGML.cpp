@@ -121,6 +121,12 @@ int SGML::Fehlermeldung(bool script, bool warning, const wchar_t* label, const w
         ++warnings;
     else
         ++errors;
+    if (fremdstelle != nullptr && position != nullptr && buf != nullptr && buf->text != nullptr) {
+        const auto p = reinterpret_cast<std::uintptr_t>(position);
+        if (p < reinterpret_cast<std::uintptr_t>(buf->text) ||
+            p > reinterpret_cast<std::uintptr_t>(buf->text + buf->length))
+            position = fremdstelle;
+    }
     if (buf != nullptr) buf->Fehlermeldung(warning ? 0 : -1, script ? 1 : 0, label, vorlage, argument, position);
     return 1;
 }

@@ -271,6 +271,9 @@ protected:
     const wchar_t* gt_gemeldet = nullptr;
     // Used when the parser is built without declarations: XML.
     DCL eigene_dcl;
+    // While text that the document does not hold is read (the replacement
+    // text of an entity), messages about it are positioned here.
+    const wchar_t* fremdstelle = nullptr;
     // Lowest usable stack address of this thread (0: unknown).
     std::uintptr_t stapel_grenze = 0;
 };

@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <cwchar>
 #include <cwctype>
+#include <string>
 
 #include "textio/BUF.h"
 #include "base/Konsole.h"
+#include "markup/DTDDOK.h"
 
 SGMLR::SGMLR(BUF* buffer, const SKRIPTFRAGEN* script, META* store, DCL* declarations, bool aufzeichnen_)
     : SGML(buffer, declarations), meta(store), skript(script), aufzeichnen(aufzeichnen_) {
@@ -40,11 +42,18 @@ SGMLR::SGMLR(BUF* buffer, const SKRIPTFRAGEN* script, META* store, DCL* declarat
     if (!geschwister.Init(stapel) || !meta->Init(kapazitaet, dcl)) {
         Konsole_Text(L"FEHLER: (Parser) Initialisierung fehlgeschlagen.\n");
         cursor = nullptr;
+        return;
     }
+    meta->Dokumenttext(buffer->text, buffer->text + buffer->length);
 }
 
 SGMLR::~SGMLR() {
     geschwister.Delete();
+}
+
+std::unique_ptr<DTDDOK> SGMLR::DTD_abgeben() {
+    tags = pruefen = nullptr;
+    return std::move(dtd);
 }
 
 int SGMLR::aufnehmen(METAtypeItems kind, wchar_t* start, wchar_t* ende, int level, int value) {
@@ -97,19 +106,29 @@ int SGMLR::start_tag_name(wchar_t* out) {
         aufnehmen(META_STARTTAG, anfang, cursor, ebene, static_cast<int>(geschwister.Item()));
     if (nummer != 0) letzter = nummer;
     tag_attribute.clear();
+    if (tags != nullptr) tags->Starttag(nummer - 1, anfang, cursor);
     return 1;
+}
+
+// The attributes a DTD defaults follow the written ones, before a "/>".
+int SGMLR::start_tag(wchar_t* out, bool* empty, bool base) {
+    const int gelesen = SGML::start_tag(out, empty, base);
+    if (gelesen && tags != nullptr && (empty == nullptr || !*empty)) tags->Tag_fertig(false);
+    return gelesen;
 }
 
 int SGMLR::end_tag_name(wchar_t* out) {
     wchar_t* anfang = cursor;
     if (!SGML::end_tag_name(out)) return 0;
     aufnehmen(META_ENDTAG, anfang, cursor, ebene, 0);
+    if (pruefen != nullptr) pruefen->Endtag(anfang);
     return 1;
 }
 
 int SGMLR::etagc() {
     wchar_t* anfang = cursor;
     if (!SGML::etagc()) return 0;
+    if (tags != nullptr) tags->Tag_fertig(true);
     aufnehmen(META_EMPTYTAG_CLOSE, anfang, anfang + 1, 0, 0);
     return 1;
 }
@@ -137,7 +156,8 @@ int SGMLR::attribute_name() {
         attribut_verwerfen = true;
         return 1;
     }
-    aufnehmen(META_ATTR_NAME, anfang, cursor, ebene, 0);
+    const int nummer = aufnehmen(META_ATTR_NAME, anfang, cursor, ebene, 0);
+    if (tags != nullptr) tags->Attributname(nummer - 1, anfang, cursor);
     return 1;
 }
 
@@ -187,7 +207,12 @@ int SGMLR::document_type_name() {
 int SGMLR::attribute_value_literal() {
     const bool verwerfen = attribut_verwerfen;
     attribut_verwerfen = false;
-    return im_kontext(verwerfen ? KEIN : ATTRIBUTWERT, [this] { return SGML::attribute_value_literal(); });
+    wchar_t* anfang = cursor;
+    const int gelesen =
+        im_kontext(verwerfen ? KEIN : ATTRIBUTWERT, [this] { return SGML::attribute_value_literal(); });
+    // The literal without its quotes.
+    if (gelesen && !verwerfen && tags != nullptr) tags->Attributwert(anfang + 1, cursor - 1);
+    return gelesen;
 }
 
 int SGMLR::element_data() {
@@ -216,9 +241,72 @@ int SGMLR::identifikator_aufnehmen(int gelesen) {
     return gelesen;
 }
 
-int SGMLR::public_identifier(wchar_t* out) { return identifikator_aufnehmen(SGML::public_identifier(out)); }
+int SGMLR::public_identifier(wchar_t* out) {
+    const int gelesen = SGML::public_identifier(out);
+    if (gelesen && doctype_kennung)
+        doctype_oeffentlich = std::wstring_view(literal_start, static_cast<std::size_t>(literal_end - literal_start));
+    return identifikator_aufnehmen(gelesen);
+}
 
-int SGMLR::system_identifier(wchar_t* out) { return identifikator_aufnehmen(SGML::system_identifier(out)); }
+int SGMLR::system_identifier(wchar_t* out) {
+    const int gelesen = SGML::system_identifier(out);
+    if (gelesen && doctype_kennung)
+        doctype_system = std::wstring_view(literal_start, static_cast<std::size_t>(literal_end - literal_start));
+    return identifikator_aufnehmen(gelesen);
+}
+
+// -------------------------------------------------------- the XML DOCTYPE
+
+void SGMLR::Dtd_anlegen() {
+    if (dtd) return;
+    DTDDOK::Auftrag auftrag;
+    auftrag.validieren = dcl->validieren != 0;
+    // Validation needs every declaration.
+    auftrag.extern_lesen = dcl->dtd_extern != 0 || auftrag.validieren;
+    auftrag.expandieren = skript != nullptr && skript->Entitaeten_ersetzen();
+    dtd = std::make_unique<DTDDOK>(this, buf, meta, skript, katalog, auftrag);
+}
+
+int SGMLR::document_type_declaration() {
+    if (!dcl->xml) return SGML::document_type_declaration();
+    wchar_t* anfang = cursor;
+    doctype_oeffentlich = doctype_system = {};
+    if (!SGML::document_type_declaration()) return 0;
+    Dtd_anlegen();
+    // What goes wrong with the external subset is reported at its identifier.
+    const wchar_t* kennung = !doctype_system.empty()      ? doctype_system.data()
+                             : !doctype_oeffentlich.empty() ? doctype_oeffentlich.data()
+                                                            : anfang;
+    errors += dtd->Abschliessen(doctype_name, doctype_oeffentlich, doctype_system, kennung);
+    warnings += dtd->Warnungen();
+    tags = dtd->Aktiv() ? dtd.get() : nullptr;
+    pruefen = dtd->Auftraege().validieren ? dtd.get() : nullptr;
+    return 1;
+}
+
+int SGMLR::document_type_external_identifier() {
+    doctype_kennung = dcl->xml != 0;
+    const int gelesen = SGML::document_type_external_identifier();
+    doctype_kennung = false;
+    return gelesen;
+}
+
+// The XML internal subset is read by the DTD reader, which leaves the
+// cursor on the "]" that ends it.
+int SGMLR::document_type_declaration_subset() {
+    if (!dcl->xml) return SGML::document_type_declaration_subset();
+    Dtd_anlegen();
+    errors += dtd->Intern(cursor);
+    return 1;
+}
+
+int SGMLR::base_document_element() {
+    if (dcl->xml && dcl->validieren && !dtd && *cursor == L'<')
+        fehler(L"DTD", L"Das Dokument hat keine Dokumenttyp-Deklaration und kann nicht validiert werden.", cursor);
+    const int gelesen = SGML::base_document_element();
+    if (gelesen && pruefen != nullptr) pruefen->Dokumentende();
+    return gelesen;
+}
 
 // ------------------------------------------------------ text and references
 
@@ -226,6 +314,7 @@ int SGMLR::character_data(const wchar_t* terminator) {
     wchar_t* anfang = cursor;
     if (!SGML::character_data(terminator)) return 0;
     text_aufnehmen(anfang, cursor);
+    if (pruefen != nullptr && kontext == INHALT) pruefen->Text(anfang, cursor, anfang);
     return 1;
 }
 
@@ -233,6 +322,7 @@ int SGMLR::character_cdata(const wchar_t* terminator) {
     wchar_t* anfang = cursor;
     if (!SGML::character_cdata(terminator)) return 0;
     text_aufnehmen(anfang, cursor);
+    if (pruefen != nullptr && kontext == INHALT) pruefen->Text(nullptr, nullptr, anfang);
     return 1;
 }
 
@@ -247,8 +337,46 @@ int SGMLR::general_entity_reference() {
     wchar_t* anfang = cursor;
     if (!SGML::general_entity_reference()) return 0;
     // The name lies between "&" and ";".
+    if (dtd && dtd->Auftraege().expandieren && kontext != KEIN && Ersetzen(anfang + 1, cursor - 1, anfang))
+        return 1;
+    if (pruefen != nullptr && kontext == INHALT) pruefen->Text(nullptr, nullptr, anfang);
     referenz_aufnehmen(META_DATA_GREF, META_ATTR_GREF, anfang + 1, cursor - 1, 0);
     return 1;
+}
+
+// A reference that the DTD replaces: its text stands in its place, and
+// text with markup is read as content there (at the same level, with
+// messages at the reference). False: it stays a reference.
+bool SGMLR::Ersetzen(const wchar_t* a, const wchar_t* e, const wchar_t* stelle) {
+    const std::wstring_view name(a, static_cast<std::size_t>(e - a));
+    const DTDDOK::Ersatz r = dtd->Ersetzung(name, kontext == ATTRIBUTWERT, stelle);
+    if (r.art == DTDDOK::BEHALTEN) return false;
+    if (r.art == DTDDOK::FEHLER) {
+        // A limit ends the reading, as too deep a nesting does.
+        if (dtd->Erschoepft()) abgebrochen = true;
+        return true;
+    }
+    if (r.art == DTDDOK::TEXT) {
+        if (r.ende > r.text) text_aufnehmen(r.text, r.ende);
+        if (pruefen != nullptr && kontext == INHALT) pruefen->Text(r.text, r.ende, stelle);
+        return true;
+    }
+    wchar_t* weiter = cursor;
+    wchar_t* ende_vorher = end;
+    const wchar_t* fremd_vorher = fremdstelle;
+    if (fremdstelle == nullptr) fremdstelle = stelle;
+    cursor = r.text;
+    end = r.ende + 1;
+    SGML::content();
+    if (cursor != r.ende && !abgebrochen) {
+        const std::wstring n(name);
+        fehler(L"Entität", L"Der Ersetzungstext der Entität '%ls' ist kein vollständiger Inhalt.", stelle, n.c_str());
+    }
+    cursor = weiter;
+    end = ende_vorher;
+    fremdstelle = fremd_vorher;
+    dtd->Ersetzung_fertig(r.entitaet);
+    return true;
 }
 
 int SGMLR::named_character_reference(int* value) {
@@ -276,6 +404,7 @@ int SGMLR::hex_character_reference(int* value) {
 // the "x" and the digits) starts at `text` and ends before the ";".
 int SGMLR::zeichenreferenz_aufnehmen(int gelesen, wchar_t* text, int* value, bool hex) {
     if (!gelesen) return 0;
+    if (pruefen != nullptr && kontext == INHALT) pruefen->Text(nullptr, nullptr, text);
     const int code = zahlenwert(hex ? text + 1 : text, cursor - 1, hex);
     if (value != nullptr) *value = code;
     referenz_aufnehmen(META_DATA_CREF, META_ATTR_CREF, text, cursor - 1, code);

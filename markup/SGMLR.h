@@ -3,7 +3,16 @@
 // and appends one item per recognised piece (start tag, attribute, data run,
 // reference, end tag, declaration name) to the item store META. Each item
 // knows its nesting level and the start tag of the element that contains it.
+//
+// In XML the document type declaration is read by DTDDOK (the internal
+// subset always, the external one when asked), which then sees every tag:
+// it appends defaulted attributes, normalises values, validates (-v), and
+// under CONVERTENTITIES = EXPAND gives the replacement of a reference,
+// which the reader records in its place (text read as content where it
+// holds markup).
+#include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -12,6 +21,9 @@
 #include "markup/META.h"
 #include "markup/SGML.h"
 #include "markup/SKRIPTFRAGEN.h"
+
+class DTDDOK;
+class KATALOG;
 
 class SGMLR : public SGML {
 public:
@@ -44,10 +56,23 @@ public:
     int public_identifier(wchar_t* out) override;
     int start_tag_name(wchar_t* name) override;
     int system_identifier(wchar_t* out) override;
+    int document_type_declaration() override;
+    int document_type_declaration_subset() override;
+    int document_type_external_identifier() override;
+    int start_tag(wchar_t* name, bool* empty, bool base) override;
+    int base_document_element() override;
 
     // Writes a terminator behind every recorded text, so that each item's
     // text reads as a string of its own. Changes the buffer's text.
     int Namen_Abschliessen();
+
+    // The catalogs of external identifiers (default: the run's XML catalogs).
+    void Katalog(KATALOG* k) { katalog = k; }
+    // Appends an item at the current level, linked to the current start
+    // tag; its number, or 0. For DTDDOK.
+    int Anfuegen(METAtypeItems kind, wchar_t* start, wchar_t* end) { return aufnehmen(kind, start, end, ebene, 0); }
+    // The document's DTD, for the conversion (null without a DOCTYPE).
+    std::unique_ptr<DTDDOK> DTD_abgeben();
 
 private:
     enum Kontext { KEIN, INHALT, ENTITAET, ATTRIBUTWERT };
@@ -69,6 +94,8 @@ private:
     int identifikator_aufnehmen(int gelesen);
     int zeichenreferenz_aufnehmen(int gelesen, wchar_t* text, int* value, bool hex);
     int zahlenwert(const wchar_t* a, const wchar_t* e, bool hex);
+    void Dtd_anlegen();
+    bool Ersetzen(const wchar_t* a, const wchar_t* e, const wchar_t* stelle);
     // Whether the start tag being read already has an attribute of the name
     // a..e (compared as the declarations compare names); remembers it.
     bool attribut_schon_da(const wchar_t* a, const wchar_t* e);
@@ -83,6 +110,13 @@ private:
     bool abgeschlossen = false; // the item texts are terminated
     bool speicher_voll = false;
     bool aufzeichnen = true;
+
+    std::unique_ptr<DTDDOK> dtd;   // XML documents with a DOCTYPE
+    DTDDOK* tags = nullptr;        // dtd, when start tags concern it
+    DTDDOK* pruefen = nullptr;     // dtd, when validating
+    KATALOG* katalog = nullptr;
+    bool doctype_kennung = false;  // reading the DOCTYPE's external identifier
+    std::wstring_view doctype_oeffentlich, doctype_system;
     // A repeated attribute of a start tag is not recorded: its value must
     // count nowhere. Tags with many attributes keep their names in a set,
     // so that a huge tag is not searched once per attribute.

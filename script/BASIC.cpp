@@ -378,6 +378,21 @@ bool BASIC::Find_entity_definition(int* position, const wchar_t* name, std::uint
     return false;
 }
 
+// As Find_entity_definition by name, without its debug line: the reader
+// asks this for every entity it might replace.
+bool BASIC::Entitaet_definiert(std::wstring_view name) const {
+    if (entity_index_.find(name) != entity_index_.end()) return true;
+    try {
+        BuildFallback();
+        return fallback_entities_.find(name) != fallback_entities_.end();
+    } catch (const std::bad_alloc&) {
+        fallback_built_ = false;
+    }
+    for (int i = 0; i < ItemCount(); ++i)
+        if (items_[static_cast<std::size_t>(i)].kind == ITEM_ENTITY && View(i) == name) return true;
+    return false;
+}
+
 // The variant's own item when the entity has one, else the entity itself:
 // the caller tells the two apart by the kind at the returned position.
 bool BASIC::FindSub(int* position, const wchar_t* name, std::uint32_t code, BASICtypeItems sub) const {
@@ -552,6 +567,14 @@ bool BASIC::IPR_is_Drop_Undefined_Elements_Type(ELEMtypeItems fallback) const {
 bool BASIC::IPR_is_Only_Defined_Entities_Type(ENTYtypeItems fallback) const {
     return SettingValue(ITEM_CONVERTENTITIES, fallback, L"CONVERTENTITIES wurde mehrfach definiert.") ==
            ENTY_ONLYDEFINED;
+}
+
+bool BASIC::IPR_is_Expand_Entities_Type() const {
+    return SettingValue(ITEM_CONVERTENTITIES, ENTY_ONLYDEFINED, nullptr) == ENTY_EXPAND;
+}
+
+bool BASIC::IPR_is_External_DTD() const {
+    return SettingValue(ITEM_READERDTD, DTD_INTERNAL, L"READERDTD wurde mehrfach definiert.") == DTD_EXTERNAL;
 }
 
 bool BASIC::IPR_is_Only_Defined_PCDATA_Type() const {

@@ -98,6 +98,7 @@ enum BASICtypeItems : std::uint32_t {
     ITEM_WARNINGS = 0x800D,
     ITEM_WRITERESCAPE = 0x800E,
     ITEM_WRITERBOM = 0x800F,
+    ITEM_READERDTD = 0x8010,
 };
 
 constexpr std::uint32_t ITEM_FLAG_SETTING = 0x8000;
@@ -108,7 +109,8 @@ constexpr std::uint32_t ITEM_FLAG_RULE = 0x0040;
 // Values of the settings as the script parser passes them on.
 enum SYNTAXtypeItems : std::uint32_t { SYNTAX_SGML = 1, SYNTAX_XML = 2, SYNTAX_HTML = 3 };
 enum ELEMtypeItems : std::uint32_t { ELEM_ALL = 1, ELEM_ONLYDEFINED = 2, ELEM_DROPUNDEFINED = 3 };
-enum ENTYtypeItems : std::uint32_t { ENTY_ALL = 1, ENTY_ONLYDEFINED = 2 };
+enum ENTYtypeItems : std::uint32_t { ENTY_ALL = 1, ENTY_ONLYDEFINED = 2, ENTY_EXPAND = 3 };
+enum DTDtypeItems : std::uint32_t { DTD_INTERNAL = 1, DTD_EXTERNAL = 2 };
 enum MODELtypeItems : std::uint32_t { MODEL_GROUP = 1, MODEL_EMPTY = 2, MODEL_MIXED = 3, MODEL_DATA = 4 };
 enum WARNINGStypeItems : std::uint32_t { WARNINGS_SMART = 1, WARNINGS_ALL = 2 };
 enum NAMECASEtypeItems : std::uint32_t { NAMECASE_NO = 1, NAMECASE_YES = 2 };
@@ -163,6 +165,8 @@ public:
     bool Find_element_definition_nr(int* position, int name) const;
     bool IPR_is_SGML_Empty_Element(const wchar_t* name) const override;
     bool Nur_Warnungen() const override { return warning_level == WARNINGS_SMART; }
+    bool Entitaeten_ersetzen() const override { return expand_entities; }
+    bool Entitaet_definiert(std::wstring_view name) const override;
     bool IPR_is_Element_PCDATA(const wchar_t* name) const;
     // The same two questions by name number.
     bool Ist_leeres_Element(int name) const;
@@ -205,6 +209,10 @@ public:
     bool IPR_is_Only_Defined_Elements_Type(ELEMtypeItems fallback) const;
     bool IPR_is_Drop_Undefined_Elements_Type(ELEMtypeItems fallback) const;
     bool IPR_is_Only_Defined_Entities_Type(ENTYtypeItems fallback) const;
+    // CONVERTENTITIES = EXPAND.
+    bool IPR_is_Expand_Entities_Type() const;
+    // READERDTD = EXTERNAL.
+    bool IPR_is_External_DTD() const;
     bool IPR_is_Only_Defined_PCDATA_Type() const;
     // WRITERESCAPE, or the syntax's default when the script does not say.
     ESCAPEtypeItems Find_WriterEscape(ESCAPEtypeItems fallback) const;
@@ -217,6 +225,7 @@ public:
     bool only_defined_elements = false;
     bool drop_undefined_elements = false;
     bool only_defined_entities = false;
+    bool expand_entities = false;   // CONVERTENTITIES = EXPAND
     bool only_defined_data = false;
     int warning_level = WARNINGS_ALL;
     bool debug = false;

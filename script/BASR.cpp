@@ -324,6 +324,9 @@ unsigned int BASR::file_writer_encoding_type() {
 unsigned int BASR::file_warnings_type() {
     return Aufnehmen([this] { return BAS::file_warnings_type(); }, ITEM_WARNINGS, TEXT | WERT);
 }
+unsigned int BASR::file_readerdtd_type() {
+    return Aufnehmen([this] { return BAS::file_readerdtd_type(); }, ITEM_READERDTD, TEXT | WERT);
+}
 unsigned int BASR::file_writer_escape_type() {
     return Aufnehmen([this] { return BAS::file_writer_escape_type(); }, ITEM_WRITERESCAPE, TEXT | WERT);
 }

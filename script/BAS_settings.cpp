@@ -14,7 +14,7 @@ const wchar_t* const kMissingSeparator = L"Abschluss-Separator (' ',CR,LF) fehlt
 
 }  // namespace
 
-// Settings come in any order and may repeat; a turn tries all fourteen and the
+// Settings come in any order and may repeat; a turn tries all fifteen and the
 // block ends with the first turn in which none is read.
 unsigned int BAS::settings() {
     unsigned int read = 0;
@@ -29,6 +29,8 @@ unsigned int BAS::settings() {
                    setting(L"NAMECASE", &BAS::file_reader_namecase_type,
                            L"Angabe von NAMECASE (YES oder NO) fehlt.") ||
                    setting(L"WARNINGS", &BAS::file_warnings_type, nullptr) ||
+                   setting(L"READERDTD", &BAS::file_readerdtd_type,
+                           L"Angabe von READERDTD (INTERNAL oder EXTERNAL) fehlt.") ||
                    setting(L"READERENCODING", &BAS::file_reader_encoding_type,
                            L"Angabe der Kodierung fehlt.") ||
                    setting(L"WRITERENCODING", &BAS::file_writer_encoding_type,
@@ -92,8 +94,13 @@ unsigned int BAS::file_elements_type() {
 }
 
 unsigned int BAS::file_entities_type() {
-    static const Word words[] = {{L"ALL", 1}, {L"ONLYDEFINED", 2}};
-    return word_or_default(words, 2, 2);
+    static const Word words[] = {{L"ALL", 1}, {L"ONLYDEFINED", 2}, {L"EXPAND", 3}};
+    return word_or_default(words, 3, 2);
+}
+
+unsigned int BAS::file_readerdtd_type() {
+    static const Word words[] = {{L"INTERNAL", 1}, {L"EXTERNAL", 2}};
+    return word_of(words, 2);
 }
 
 unsigned int BAS::file_pcdata_type() {

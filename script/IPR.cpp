@@ -85,6 +85,8 @@ bool IPR::Skript_Init(const wchar_t* name, bool debug_flag, bool web, bool verbo
     basic.only_defined_elements = basic.IPR_is_Only_Defined_Elements_Type(ELEM_ONLYDEFINED);
     basic.drop_undefined_elements = basic.IPR_is_Drop_Undefined_Elements_Type(ELEM_ONLYDEFINED);
     basic.only_defined_entities = basic.IPR_is_Only_Defined_Entities_Type(ENTY_ONLYDEFINED);
+    basic.expand_entities = basic.IPR_is_Expand_Entities_Type();
+    dcl.dtd_extern = basic.IPR_is_External_DTD() ? 1 : 0;
     basic.only_defined_data = basic.IPR_is_Only_Defined_PCDATA_Type();
     const SYNTAXtypeItems syntax = xml ? SYNTAX_XML : html ? SYNTAX_HTML : SYNTAX_SGML;
     basic.markup_maskieren = basic.Find_WriterEscape(Vorgabe_Maskierung(syntax)) == ESCAPE_MARKUP;

@@ -122,6 +122,12 @@ int BUF::positionstext(std::wstring& ort, const wchar_t* position) {
         return 0;
     }
     const wchar_t* const ende = text + length;
+    // A position past the text (in another one: an entity's, a default's)
+    // has no line here; walking towards it would only cross the whole text.
+    if (stelle(position) > stelle(ende)) {
+        ort = L" Position konnte nicht ermittelt werden.";
+        return 0;
+    }
     if (!zeilenenden_sortiert_) {
         std::sort(zeilenenden_.begin(), zeilenenden_.end());
         zeilenenden_sortiert_ = true;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "Testtext.h"
+#include "base/NAMEN.h"
 
 namespace {
 
@@ -84,6 +85,41 @@ TEST(META, KindPredicates) {
     // No "/>" before the next tag, and no item after the last one.
     EXPECT_FALSE(m.IPR_is_XML_Empty_Element(0));
     EXPECT_FALSE(m.IPR_is_XML_Empty_Element(12));
+}
+
+// Texts that the document does not hold: copies that never move while the
+// store grows its arena, terminated twice (so that terminating an item in
+// place leaves them intact), told apart from the document's own text; and
+// the names a reader hands over are the ones the store would look up.
+TEST(META, ArenaTextsStayPutAndLieOutsideTheDocument) {
+    META m;
+    wchar_t text[] = L"<a b=''>";
+    ASSERT_EQ(m.Init(4, nullptr), 1);
+    m.Dokumenttext(text, text + 8);
+    std::vector<std::pair<wchar_t*, std::wstring>> abgelegt;
+    for (int i = 0; i < 5000; ++i) {
+        const std::wstring t(static_cast<std::size_t>(i % 97), static_cast<wchar_t>(L'a' + i % 26));
+        abgelegt.emplace_back(m.Ablegen(t.data(), t.size()), t);
+    }
+    const std::wstring gross(200000, L'g');  // larger than a block
+    wchar_t* g = m.Ablegen(gross.data(), gross.size());
+    for (const auto& [p, t] : abgelegt) {
+        ASSERT_EQ(std::wstring(p), t);
+        EXPECT_EQ(p[t.size() + 1], 0);
+    }
+    EXPECT_EQ(std::wstring(g), gross);
+    const int tag = m.AddItem(META_STARTTAG, text + 1, text + 2, 0, 1, 0);
+    m.Name_mitteilen(Namenstabelle().Nummer(L"a"));
+    m.AddItem(META_ATTR_NAME, text + 3, text + 4, 0, 0, 0);
+    wchar_t* vorgabe = m.Ablegen(L"c", 1);
+    m.AddItem(META_ATTR_NAME, vorgabe, vorgabe + 1, 0, 0, 0);
+    m.Name_mitteilen(Namenstabelle().Nummer(L"c"));
+    EXPECT_TRUE(m.Im_Dokument(tag - 1));
+    EXPECT_FALSE(m.Im_Dokument(2));
+    EXPECT_FALSE(m.Im_Dokument(abgelegt.front().first));
+    EXPECT_EQ(m.Tagname(0), Namenstabelle().Nummer(L"a"));
+    EXPECT_EQ(m.Attributname(1), Namenstabelle().Nummer(L"b"));
+    EXPECT_EQ(m.Attributname(2), Namenstabelle().Nummer(L"c"));
 }
 
 }  // namespace
