@@ -2,7 +2,7 @@
 // returns true where the standard says "reprocess the token".
 #include "markup/H5BAUM.h"
 
-#include "markup/H5KODIERUNG.h"
+#include "textio/H5KODIERUNG.h"
 
 #include <algorithm>
 #include <string>
@@ -1119,6 +1119,8 @@ bool H5BAUM::adoption(const H5TOK& t, int32_t subjekt) {
             const int neu = aktiv_kopie(aktiv[ai]);
             aktiv[ai].knoten = neu;
             aktiv[ai].pos = static_cast<uint32_t>(ni);
+            // The element leaves the stack: its copy takes its place.
+            senke->schliessen(knoten.knoten, nullptr, nullptr);
             stapel[ni].knoten = neu;
             if (letzter.knoten == weitest.knoten) lesezeichen_nach = neu;
             senke->anhaengen(neu, letzter.knoten);

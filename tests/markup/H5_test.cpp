@@ -8,7 +8,7 @@
 #include "markup/H5BAUM.h"
 #include "markup/H5DOM.h"
 #include "markup/H5ENT.h"
-#include "markup/H5KODIERUNG.h"
+#include "textio/H5KODIERUNG.h"
 #include "markup/H5TOKEN.h"
 
 namespace {

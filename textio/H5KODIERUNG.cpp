@@ -1,5 +1,5 @@
 // H5KODIERUNG: byte-order mark, prescan, labels of the Encoding Standard.
-#include "markup/H5KODIERUNG.h"
+#include "textio/H5KODIERUNG.h"
 
 #include <string>
 

@@ -1,0 +1,130 @@
+// Tags of an HTML5 document as the conversion copies them: built from the
+// items, so that the copy of a page is well-formed XML with namespaces,
+// whatever names the page used.
+//
+// - An element whose namespace differs from its parent's (the root, svg,
+//   math, HTML inside SVG) declares it: xmlns="http://www.w3.org/1999/xhtml"
+//   and so on.
+// - A name becomes an XML name: each character an XML name cannot hold
+//   (and ":") becomes "_", and "_" goes before a first character that
+//   cannot begin one ("<div 1x=2>" is copied as <div _1x="2">).
+// - Foreign attributes keep their prefix: xlink:href with a declaration of
+//   xmlns:xlink on the element, xml:lang as it is. The page's own xmlns
+//   attributes are left out: the copy declares what the tree says.
+// - An attribute whose XML name an earlier one of the tag already took is
+//   left out, as a repeated attribute is.
+// - Values are escaped and double-quoted; void elements are empty tags.
+#include <cwchar>
+#include <string>
+#include <string_view>
+
+#include "convert/CNV.h"
+
+namespace {
+
+const wchar_t* const NS_URI[] = {L"http://www.w3.org/1999/xhtml", L"http://www.w3.org/2000/svg",
+                                 L"http://www.w3.org/1998/Math/MathML"};
+
+bool ist_buchstabe(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
+
+// XML's NameStartChar and NameChar, without ":".
+bool name_anfang(wchar_t c) {
+    if (ist_buchstabe(c) || c == L'_') return true;
+    const auto u = static_cast<std::uint32_t>(c);
+    return (u >= 0xC0 && u <= 0xD6) || (u >= 0xD8 && u <= 0xF6) || (u >= 0xF8 && u <= 0x2FF) ||
+           (u >= 0x370 && u <= 0x37D) || (u >= 0x37F && u <= 0x1FFF) || (u >= 0x200C && u <= 0x200D) ||
+           (u >= 0x2070 && u <= 0x218F) || (u >= 0x2C00 && u <= 0x2FEF) || (u >= 0x3001 && u <= 0xD7FF) ||
+           (u >= 0xF900 && u <= 0xFDCF) || (u >= 0xFDF0 && u <= 0xFFFD) || (u >= 0x10000 && u <= 0xEFFFF);
+}
+
+bool name_zeichen(wchar_t c) {
+    if (name_anfang(c) || (c >= L'0' && c <= L'9') || c == L'-' || c == L'.') return true;
+    const auto u = static_cast<std::uint32_t>(c);
+    return u == 0xB7 || (u >= 0x300 && u <= 0x36F) || (u >= 0x203F && u <= 0x2040);
+}
+
+// Whether the name is an XML name without ":" as it stands.
+bool ist_ncname(std::wstring_view n) {
+    if (n.empty() || !name_anfang(n[0])) return false;
+    for (wchar_t c : n)
+        if (!name_zeichen(c)) return false;
+    return true;
+}
+
+void ncname(std::wstring_view n, std::wstring& aus) {
+    aus.clear();
+    if (n.empty() || !name_anfang(n[0])) aus.push_back(L'_');
+    for (wchar_t c : n) aus.push_back(name_zeichen(c) ? c : L'_');
+}
+
+// The foreign attributes that keep their namespace (xlink).
+bool ist_xlink(std::wstring_view n) {
+    static const wchar_t* const NAMEN[] = {L"xlink:actuate", L"xlink:arcrole", L"xlink:href", L"xlink:role",
+                                           L"xlink:show",    L"xlink:title",   L"xlink:type"};
+    for (const wchar_t* x : NAMEN)
+        if (n == x) return true;
+    return false;
+}
+
+}  // namespace
+
+// The XML name of an element or attribute (attribute: prefixes as above);
+// empty for an attribute the copy leaves out.
+const wchar_t* CNV::H5_Name(int item, bool attribut, bool fremd) {
+    const std::wstring_view n = meta.Item(item).Text();
+    if (attribut) {
+        if (n == L"xmlns" || n.starts_with(L"xmlns:")) return L"";
+        if ((fremd && ist_xlink(n)) || (n.starts_with(L"xml:") && ist_ncname(n.substr(4)))) return Itemname(item);
+    }
+    if (ist_ncname(n)) return Itemname(item);
+    ncname(n, h5_name);
+    return h5_name.c_str();
+}
+
+int CNV::H5_Starttag_Schreiben(int item) {
+    const wchar_t* fehler = L"Der Starttag '%ls' konnte nicht ausgegeben werden.";
+    const wchar_t* roh = Itemname(item);
+    const int ns = meta.Namensraum(item);
+    const int eltern = meta.Item(item).link - 1;
+    auto schreiben = [&](const wchar_t* t) { return Markup_Schreiben(t, L"Starttag", fehler, roh, item); };
+    if (!schreiben(L"<") || !schreiben(H5_Name(item, false, false))) return 0;
+    if (eltern < 0 || meta.Namensraum(eltern) != ns) {
+        if (!schreiben(L" xmlns=\"") || !schreiben(NS_URI[ns >= 0 && ns < 3 ? ns : 0]) || !schreiben(L"\"")) return 0;
+    }
+    // The attributes' XML names first: a name taken twice is written once.
+    const int n = meta.Anzahl();
+    h5_attribute.clear();
+    h5_umbenannt.clear();
+    bool xlink = false;
+    int i = item + 1;
+    for (; i < n && meta.Item(i).kind != META_STARTTAG && meta.Item(i).kind != META_EMPTYTAG_CLOSE &&
+           (meta.Item(i).kind & 0x840) == 0x840;
+         ++i) {
+        if (meta.Item(i).kind != META_ATTR_NAME || meta.Item(i).start == nullptr) continue;
+        const wchar_t* name = H5_Name(i, true, ns != 0);
+        if (*name == 0) continue;
+        if (name == h5_name.c_str()) name = h5_umbenannt.emplace_back(h5_name).c_str();
+        bool doppelt = false;
+        for (const auto& [vorher, stelle] : h5_attribute) doppelt = doppelt || std::wcscmp(vorher, name) == 0;
+        if (doppelt) continue;
+        xlink = xlink || std::wcsncmp(name, L"xlink:", 6) == 0;
+        h5_attribute.emplace_back(name, i);
+    }
+    const int schluss = i;
+    if (xlink && !schreiben(L" xmlns:xlink=\"http://www.w3.org/1999/xlink\"")) return 0;
+    for (const auto& [name, stelle] : h5_attribute) {
+        if (!schreiben(L" ") || !schreiben(name) || !schreiben(L"=\"")) return 0;
+        int wert = stelle + 1;
+        if (!Attributwert_Kopieren(&wert, stelle) || !schreiben(L"\"")) return 0;
+    }
+    const bool leer = schluss < n && meta.Item(schluss).kind == META_EMPTYTAG_CLOSE;
+    return schreiben(leer ? L"/>" : L">");
+}
+
+int CNV::H5_Endtag_Schreiben(int item) {
+    const wchar_t* roh = Itemname(item);
+    const wchar_t* fehler = L"Der Endtag '%ls' konnte nicht ausgegeben werden.";
+    return Markup_Schreiben(L"</", L"Endtag", fehler, roh, item) &&
+           Markup_Schreiben(H5_Name(item, false, false), L"Endtag", fehler, roh, item) &&
+           Markup_Schreiben(L">", L"Endtag", fehler, roh, item);
+}
