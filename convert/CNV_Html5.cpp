@@ -13,7 +13,8 @@
 //   attributes are left out: the copy declares what the tree says.
 // - An attribute whose XML name an earlier one of the tag already took is
 //   left out, as a repeated attribute is.
-// - Values are escaped and double-quoted; void elements are empty tags.
+// - Values are escaped and double-quoted (under WRITERESCAPE = NONE only
+//   their double quotes); void elements are empty tags.
 #include <cwchar>
 #include <string>
 #include <string_view>
@@ -81,15 +82,17 @@ const wchar_t* CNV::H5_Name(int item, bool attribut, bool fremd) {
     return h5_name.c_str();
 }
 
+// The whole tag is composed first and written in one piece.
 int CNV::H5_Starttag_Schreiben(int item) {
-    const wchar_t* fehler = L"Der Starttag '%ls' konnte nicht ausgegeben werden.";
-    const wchar_t* roh = Itemname(item);
     const int ns = meta.Namensraum(item);
     const int eltern = meta.Item(item).link - 1;
-    auto schreiben = [&](const wchar_t* t) { return Markup_Schreiben(t, L"Starttag", fehler, roh, item); };
-    if (!schreiben(L"<") || !schreiben(H5_Name(item, false, false))) return 0;
+    std::wstring& t = h5_tag;
+    t.assign(L"<");
+    t += H5_Name(item, false, false);
     if (eltern < 0 || meta.Namensraum(eltern) != ns) {
-        if (!schreiben(L" xmlns=\"") || !schreiben(NS_URI[ns >= 0 && ns < 3 ? ns : 0]) || !schreiben(L"\"")) return 0;
+        t += L" xmlns=\"";
+        t += NS_URI[ns >= 0 && ns < 3 ? ns : 0];
+        t += L'"';
     }
     // The attributes' XML names first: a name taken twice is written once.
     const int n = meta.Anzahl();
@@ -97,9 +100,7 @@ int CNV::H5_Starttag_Schreiben(int item) {
     h5_umbenannt.clear();
     bool xlink = false;
     int i = item + 1;
-    for (; i < n && meta.Item(i).kind != META_STARTTAG && meta.Item(i).kind != META_EMPTYTAG_CLOSE &&
-           (meta.Item(i).kind & 0x840) == 0x840;
-         ++i) {
+    for (; i < n && (meta.Item(i).kind & 0x840) == 0x840; ++i) {
         if (meta.Item(i).kind != META_ATTR_NAME || meta.Item(i).start == nullptr) continue;
         const wchar_t* name = H5_Name(i, true, ns != 0);
         if (*name == 0) continue;
@@ -111,20 +112,34 @@ int CNV::H5_Starttag_Schreiben(int item) {
         h5_attribute.emplace_back(name, i);
     }
     const int schluss = i;
-    if (xlink && !schreiben(L" xmlns:xlink=\"http://www.w3.org/1999/xlink\"")) return 0;
+    if (xlink) t += L" xmlns:xlink=\"http://www.w3.org/1999/xlink\"";
     for (const auto& [name, stelle] : h5_attribute) {
-        if (!schreiben(L" ") || !schreiben(name) || !schreiben(L"=\"")) return 0;
-        int wert = stelle + 1;
-        if (!Attributwert_Kopieren(&wert, stelle) || !schreiben(L"\"")) return 0;
+        t += L' ';
+        t += name;
+        t += L"=\"";
+        for (int w = stelle + 1; w < schluss && meta.Item(w).kind == META_ATTR_DATA; ++w) {
+            const wchar_t* wert = meta.Item(w).start;
+            if (wert == nullptr) continue;
+            if (maskieren) {
+                OUT::OUT_Maskiert(wert, OUT_MASKE_ATTRIBUT_H5, t);
+                continue;
+            }
+            for (; *wert != 0; ++wert) {
+                if (*wert == L'"') t += L"&quot;";
+                else t += *wert;
+            }
+        }
+        t += L'"';
     }
-    const bool leer = schluss < n && meta.Item(schluss).kind == META_EMPTYTAG_CLOSE;
-    return schreiben(leer ? L"/>" : L">");
+    t += schluss < n && meta.Item(schluss).kind == META_EMPTYTAG_CLOSE ? L"/>" : L">";
+    return Markup_Schreiben(t.c_str(), L"Starttag", L"Der Starttag '%ls' konnte nicht ausgegeben werden.",
+                            Itemname(item), item);
 }
 
 int CNV::H5_Endtag_Schreiben(int item) {
-    const wchar_t* roh = Itemname(item);
-    const wchar_t* fehler = L"Der Endtag '%ls' konnte nicht ausgegeben werden.";
-    return Markup_Schreiben(L"</", L"Endtag", fehler, roh, item) &&
-           Markup_Schreiben(H5_Name(item, false, false), L"Endtag", fehler, roh, item) &&
-           Markup_Schreiben(L">", L"Endtag", fehler, roh, item);
+    h5_tag.assign(L"</");
+    h5_tag += H5_Name(item, false, false);
+    h5_tag += L'>';
+    return Markup_Schreiben(h5_tag.c_str(), L"Endtag", L"Der Endtag '%ls' konnte nicht ausgegeben werden.",
+                            Itemname(item), item);
 }

@@ -227,7 +227,8 @@ int CNV::Convert_Element(int* item, DATAtypeItems model, PARSERtypeItems mode, c
                 if (Ist_Vollmodell(inhalt)) ok = Convert_Element(&i, inhalt, mode, copyname, depth, false);
                 break;
             case META_ENDTAG:
-                if (k.level == ebene && dcl->general_name_compare(k.start, text)) {
+                // In an HTML5 tree the element's own end tag is the first of its level.
+                if (k.level == ebene && (dcl->html5 || dcl->general_name_compare(k.start, text))) {
                     // A DAT among the start rules governs the content only.
                     DATAtypeItems ende = model;
                     offene_starttags.push_back(start);

@@ -15,8 +15,9 @@
 namespace {
 
 // While the document is read, a start tag's value holds its name's atom
-// and its link the namespace and whether "/>" closed it; the last walk
-// sets both as the other readers have them.
+// (shifted by 3) with the namespace and whether "/>" closed it, and the
+// link of a piece's first item names the piece; the last walk sets both as
+// the other readers have them.
 constexpr int32_t NS_SVG = 1, NS_MATHML = 2, SELBST = 4;
 
 int32_t ns_code(H5NS ns) { return ns == H5NS::SVG ? NS_SVG : ns == H5NS::MATHML ? NS_MATHML : 0; }
@@ -84,7 +85,7 @@ int H5LESER::document() {
     dok_marke = stueck_neu(-1, -1);
     stuecke[kopf].nach = dok_marke;
     stuecke[dok_marke].vor = kopf;
-    knoten.push_back({-1, -1, -1, dok_marke});
+    knoten.push_back({-1, -1, -2 - dok_marke});
     {
         H5TOKEN tok(text_anfang, text_ende);
         H5BAUM baum(this);
@@ -99,10 +100,9 @@ int H5LESER::document() {
     }
     if (fehler_zeigen) meldungen.Bilanz();
     const bool gut = !speicher_voll && abschliessen();
-    // What the order needed is not needed by the conversion.
     std::vector<Knoten>().swap(knoten);
     std::vector<Stueck>().swap(stuecke);
-    stueck_ab.clear();
+    anfaenge = Anfaenge{};
     return gut ? 1 : 0;
 }
 
@@ -196,6 +196,23 @@ void H5LESER::attribut_items(const H5ATTRIBUT& a, bool aus_quelle) {
         spanne(w, w + a.wert.size(), anfuegen(META_ATTR_DATA, w, w + a.wert.size()));
         return;
     }
+    if (aus_quelle && !fehler_zeigen && a.von != nullptr && im_text(a.von)) {
+        // The decoded value is never longer than its source: it takes that
+        // place in the text.
+        const wchar_t* q = name_ende(a.von, a.bis, true);
+        while (q < a.bis && (*q == L' ' || *q == L'\t' || *q == L'\n' || *q == L'\r' || *q == L'\f')) ++q;
+        if (q < a.bis && *q == L'=') ++q;
+        while (q < a.bis && (*q == L' ' || *q == L'\t' || *q == L'\n' || *q == L'\r' || *q == L'\f')) ++q;
+        const bool zitiert = q < a.bis && (*q == L'"' || *q == L'\'');
+        const wchar_t* ende = zitiert ? a.bis - 1 : a.bis;
+        if (zitiert) ++q;
+        if (q <= ende && static_cast<size_t>(ende - q) >= a.wert.size()) {
+            wchar_t* ziel = const_cast<wchar_t*>(q);
+            einschreiben(ziel, a.wert, ende);
+            spanne(q, ende, anfuegen(META_ATTR_DATA, ziel, ziel + a.wert.size()));
+            return;
+        }
+    }
     const wchar_t* t = meta->Ablegen(w, a.wert.size());
     if (t == nullptr) {
         speicher_voll = true;
@@ -211,22 +228,71 @@ int H5LESER::element(const H5ELEMENT& e) {
     bool selbst = false;
     if (aus_quelle) {
         selbst = e.bis - e.von >= 2 && e.bis[-2] == L'/';
-        name_item(META_STARTTAG, e.von + 1, e.name, e.atom, ns_code(e.ns) | (selbst ? SELBST : 0));
+        name_item(META_STARTTAG, e.von + 1, e.name, e.atom << 3 | ns_code(e.ns) | (selbst ? SELBST : 0), 0);
     } else {
         const wchar_t* t = name_ablegen(e.atom, e.name);
         if (t == nullptr) speicher_voll = true;
-        else anfuegen(META_STARTTAG, t, t + e.name.size(), e.atom, ns_code(e.ns));
+        else anfuegen(META_STARTTAG, t, t + e.name.size(), e.atom << 3 | ns_code(e.ns));
     }
     for (size_t i = 0; i < e.anzahl; ++i) attribut_items(e.attribute[i], aus_quelle);
-    const int32_t eigene = anzahl() - s;
-    knoten.push_back({s, -1, -1 - eigene, -1});
+    knoten.push_back({s, -1, -1});
     return static_cast<int>(knoten.size() - 1);
 }
 
-// A piece of text, item by item: runs equal to their source point there,
-// decoded characters lie in the arena. `anschluss`: the items follow the
-// last item in tree order, so that text continuing the last data item in
-// the source joins it.
+// Writes the decoded text at ziel, a place in the source it was read from
+// (references and CR LF only make it shorter); the rest up to ende becomes
+// blanks, so that no line feed left there counts in message positions.
+void H5LESER::einschreiben(wchar_t* ziel, std::wstring_view text, const wchar_t* ende) {
+    if (text.data() != ziel) std::wmemmove(ziel, text.data(), text.size());
+    for (wchar_t* p = ziel + text.size(); p < ende; ++p) *p = L' ';
+}
+
+// A piece of text as one item in its own place in the source: decoded
+// there (einschreiben); text that continues the last data item in the
+// source and in tree order joins it.
+void H5LESER::text_kompakt(const H5TEXT& t, bool anschluss) {
+    const size_t n = t.text.size();
+    if (n == 0) return;
+    const std::wstring_view text = t.unveraendert() ? std::wstring_view(t.von, n) : t.text;
+    if (letzte_daten >= 0 && letzte_daten_ende == t.von) {
+        META::metaitem& vorige = meta->Item(letzte_daten);
+        if (anschluss && letzte_daten == anzahl() - 1) {
+            wchar_t* w = vorige.end;
+            einschreiben(w, text, t.bis);
+            vorige.end = w + n;
+            letzte_daten_ende = t.bis;
+            if (mit_spannen && !spannen_.empty() && spannen_.back().item == letzte_daten) spannen_.back().bis = t.bis;
+            return;
+        }
+        if (vorige.end == t.von) vorige_auslagern(vorige);
+    }
+    wchar_t* ziel = const_cast<wchar_t*>(t.von);
+    einschreiben(ziel, text, t.bis);
+    const int item = anfuegen(META_DATA, ziel, ziel + n);
+    if (item < 0) return;
+    letzte_daten = item;
+    letzte_daten_ende = t.bis;
+    spanne(t.von, t.bis, item);
+}
+
+// The last data item ends where new text begins that goes elsewhere: it
+// moves into the arena, so that its terminator cannot cut the new text.
+void H5LESER::vorige_auslagern(META::metaitem& vorige) {
+    const std::wstring_view alt = vorige.Text();
+    wchar_t* kopie = meta->Ablegen(alt.data(), alt.size());
+    if (kopie == nullptr) {
+        speicher_voll = true;
+        return;
+    }
+    vorige.start = kopie;
+    vorige.end = kopie + alt.size();
+}
+
+// A piece of text, item by item, where messages need the source as it is
+// (PARSEERRORS = SHOW): runs equal to their source point there, decoded
+// characters lie in the arena. `anschluss`: the items follow the last item
+// in tree order, so that text continuing the last data item in the source
+// joins it.
 void H5LESER::text_items(const H5TEXT& t, bool anschluss) {
     const size_t n = t.text.size();
     const wchar_t* q = t.von;
@@ -263,16 +329,7 @@ void H5LESER::quelltext_item(const wchar_t* von, size_t n, bool anschluss) {
             if (mit_spannen && !spannen_.empty() && spannen_.back().item == letzte_daten) spannen_.back().bis = von + n;
             return;
         }
-        // Text that only touches the last data item goes elsewhere: that
-        // item moves into the arena, so that its terminator cannot cut this.
-        const std::wstring_view alt = vorige.Text();
-        wchar_t* kopie = meta->Ablegen(alt.data(), alt.size());
-        if (kopie == nullptr) {
-            speicher_voll = true;
-            return;
-        }
-        vorige.start = kopie;
-        vorige.end = kopie + alt.size();
+        vorige_auslagern(vorige);
     }
     const int item = anfuegen(META_DATA, von, von + n);
     if (item < 0) return;
@@ -295,7 +352,9 @@ void H5LESER::text(int eltern, int vor, const H5TEXT& t) {
     int z = vor != 0 ? beginn_bei(knoten[vor].s) : -1;
     if (z < 0) z = ziel(eltern);
     const int pv = stuecke[z].vor;
-    text_items(t, pv >= 0 && stuecke[pv].b == x);
+    const bool anschluss = pv >= 0 && stuecke[pv].b == x;
+    if (fehler_zeigen) text_items(t, anschluss);
+    else text_kompakt(t, anschluss);
     const int32_t y = anzahl();
     if (y > x) stueck_anhaengen(x, y, z);
 }
@@ -312,7 +371,10 @@ int H5LESER::stueck_neu(int32_t a, int32_t b) {
         p = static_cast<int>(stuecke.size());
         stuecke.push_back({a, b, -1, -1});
     }
-    if (!ist_marke(a)) stueck_ab[a] = p;
+    if (!ist_marke(a)) {
+        anfaenge.setzen(a);
+        meta->Item(a).link = p;
+    }
     return p;
 }
 
@@ -337,11 +399,56 @@ void H5LESER::loesen(int erstes, int letztes) {
     stuecke[letztes].nach = -1;
 }
 
+void H5LESER::Anfaenge::setzen(int32_t k) {
+    uint64_t x = static_cast<uint64_t>(k);
+    for (auto& s : stufe) {
+        const size_t w = x >> 6;
+        if (w >= s.size()) s.resize(w + 1 + s.size() / 2, 0);
+        s[w] |= uint64_t{1} << (x & 63);
+        x = w;
+    }
+}
+
+int32_t H5LESER::Anfaenge::vorgaenger(int32_t k) const {
+    if (k < 0) return -1;
+    int64_t x = k;
+    auto msb = [](uint64_t m) { return 63 - __builtin_clzll(m); };
+    for (int l = 0; l < 3; ++l) {
+        const std::vector<uint64_t>& s = stufe[l];
+        int64_t w = x >> 6;
+        uint64_t m = 0;
+        if (w >= static_cast<int64_t>(s.size())) {
+            w = static_cast<int64_t>(s.size()) - 1;
+            if (w >= 0) m = s[w];
+        } else {
+            const int b = static_cast<int>(x & 63);
+            m = s[w] & (b == 63 ? ~uint64_t{0} : (uint64_t{2} << b) - 1);
+        }
+        // The top level has no summary: its words are few and scanned.
+        while (l == 2 && m == 0 && w > 0) m = s[--w];
+        if (m != 0) {
+            x = (w << 6) + msb(m);
+            for (int u = l - 1; u >= 0; --u) x = (x << 6) + msb(stufe[u][x]);
+            return static_cast<int32_t>(x);
+        }
+        if (w <= 0) return -1;
+        x = w - 1;
+    }
+    return -1;
+}
+
+template <typename F>
+void H5LESER::Anfaenge::alle(F&& f) const {
+    const std::vector<uint64_t>& s = stufe[0];
+    for (size_t w = 0; w < s.size(); ++w)
+        for (uint64_t m = s[w]; m != 0; m &= m - 1) f(static_cast<int32_t>((w << 6) + __builtin_ctzll(m)));
+}
+
 int H5LESER::stueck_mit(int32_t k) const {
-    auto it = stueck_ab.upper_bound(k);
-    if (it == stueck_ab.begin()) return -1;
-    --it;
-    return k < stuecke[it->second].b ? it->second : -1;
+    const int32_t a = anfaenge.vorgaenger(k);
+    if (a < 0) return -1;
+    const int p = meta->Item(a).link;
+    return p >= 0 && p < static_cast<int>(stuecke.size()) && k < stuecke[p].b ? p : -1;
 }
 
 int H5LESER::beginn_bei(int32_t k) {
@@ -365,8 +472,10 @@ int H5LESER::ende_bei(int32_t k) {
 }
 
 int32_t H5LESER::inhalt_anfang(int k) const {
-    const Knoten& e = knoten[k];
-    return e.s + (e.ende < 0 ? -1 - e.ende : 1);
+    const int32_t n = anzahl();
+    int32_t i = knoten[k].s + 1;
+    while (i < n && (meta->Item(i).kind & 0x840) == 0x840) ++i;
+    return i;
 }
 
 // A piece of items placed before the piece `ziel`; it continues the piece
@@ -386,16 +495,16 @@ int H5LESER::kette_anlegen(int k) {
     const int m = stueck_neu(-1, -1);
     stuecke[a].nach = m;
     stuecke[m].vor = a;
-    knoten[k].marke = m;
+    knoten[k].zustand = -2 - m;
     return m;
 }
 
 int H5LESER::ziel(int eltern) {
     if (eltern <= 0) return dok_marke;
     const Knoten& e = knoten[eltern];
-    if (e.marke >= 0) return e.marke;
-    if (e.ende >= 0) {
-        const int p = beginn_bei(e.ende);
+    if (marke_von(e) >= 0) return marke_von(e);
+    if (ende_von(e) >= 0) {
+        const int p = beginn_bei(ende_von(e));
         if (p >= 0) return p;
         // An element whose end left the tree: what goes into it is lost
         // with it, in a list of its own.
@@ -408,86 +517,69 @@ int H5LESER::ziel(int eltern) {
 void H5LESER::einsetzen(int eltern, int kind, int vor) {
     int z = vor != 0 ? beginn_bei(knoten[vor].s) : -1;
     if (z < 0) z = ziel(eltern);
-    Knoten& k = knoten[kind];
-    if (k.marke < 0 && k.ende < 0) {
+    const Knoten& k = knoten[kind];
+    if (k.zustand == -1) {
         // First placement: its start tag's items, then its end marker.
         const int32_t cb = inhalt_anfang(kind);
         stueck_anhaengen(k.s, cb, z);
         const int m = stueck_neu(-1, -1);
         verbinden_vor(m, m, z);
-        knoten[kind].marke = m;
+        knoten[kind].zustand = -2 - m;
     } else {
         const int erstes = beginn_bei(k.s);
-        const int letztes = k.marke >= 0 ? k.marke : ende_bei(k.ende);
+        const int letztes = marke_von(k) >= 0 ? marke_von(k) : ende_bei(ende_von(k));
         if (erstes >= 0 && letztes >= 0) {
             loesen(erstes, letztes);
             verbinden_vor(erstes, letztes, z);
         }
     }
-    knoten[kind].eltern = behaelter(eltern);
+    knoten[kind].eltern = eltern;
 }
 
 void H5LESER::anhaengen(int eltern, int kind) { einsetzen(eltern, kind, 0); }
 
 void H5LESER::einfuegen_vor(int eltern, int kind, int vor) { einsetzen(eltern, kind, vor); }
 
-int H5LESER::behaelter(int k) const {
-    auto it = behaelter_von.find(k);
-    return it == behaelter_von.end() ? k : it->second;
-}
-
-int H5LESER::besitzer(int b) const {
-    auto it = besitzer_von.find(b);
-    return it == besitzer_von.end() ? b : it->second;
-}
-
+// The builder asks only for a table's parent, to foster content before the
+// table, which itself says where that goes; what counts is whether it has
+// one. The parent recorded at the last placement may be stale where the
+// adoption agency handed the children of one element to another, which
+// changes no answer of this kind.
 int H5LESER::eltern(int k) {
-    if (k <= 0 || k >= static_cast<int>(knoten.size()) || knoten[k].eltern < 0) return -1;
-    return besitzer(knoten[k].eltern);
+    if (k <= 0 || k >= static_cast<int>(knoten.size())) return -1;
+    return knoten[k].eltern;
 }
 
 void H5LESER::entfernen(int k) {
-    Knoten& e = knoten[k];
+    const Knoten& e = knoten[k];
     if (e.eltern < 0) return;
     const int erstes = beginn_bei(e.s);
-    const int letztes = e.marke >= 0 ? e.marke : e.ende >= 0 ? ende_bei(e.ende) : -1;
+    const int letztes = marke_von(e) >= 0 ? marke_von(e) : ende_von(e) >= 0 ? ende_bei(ende_von(e)) : -1;
     if (erstes >= 0 && letztes >= 0) loesen(erstes, letztes);
     knoten[k].eltern = -1;
 }
 
 void H5LESER::umhaengen(int von, int nach) {
     const Knoten& v = knoten[von];
-    if (v.marke < 0 && v.ende < 0) return;
+    if (v.zustand == -1) return;
     const int attr = ende_bei(inhalt_anfang(von) - 1);
-    const int schluss = v.marke >= 0 ? v.marke : beginn_bei(v.ende);
+    const int schluss = marke_von(v) >= 0 ? marke_von(v) : beginn_bei(ende_von(v));
     if (attr < 0 || schluss < 0) return;
     const int erstes = stuecke[attr].nach;
     if (erstes == schluss || erstes < 0) return;
     const int letztes = stuecke[schluss].vor;
-    // Where nach has no children yet (the adoption agency's new element),
-    // the children keep their container and it changes hands.
     const int z = ziel(nach);
-    const int zv = stuecke[z].vor;
-    const bool nach_leer = zv >= 0 && !ist_marke(stuecke[zv].a) && stuecke[zv].b == inhalt_anfang(nach) &&
-                           stuecke[zv].a <= knoten[nach].s;
     loesen(erstes, letztes);
     verbinden_vor(erstes, letztes, z);
-    if (nach_leer) {
-        const int c1 = behaelter(von), c2 = behaelter(nach);
-        behaelter_von[von] = c2;
-        behaelter_von[nach] = c1;
-        besitzer_von[c1] = nach;
-        besitzer_von[c2] = von;
-    }
 }
 
 void H5LESER::attribute_ergaenzen(int k, const H5ATTRIBUT* a, size_t n) {
+    auto it = letztes_attribut.find(k);
+    const int nach = it != letztes_attribut.end() ? it->second : ende_bei(inhalt_anfang(k) - 1);
     const int32_t x = anzahl();
     for (size_t i = 0; i < n; ++i) attribut_items(a[i], true);
     const int32_t y = anzahl();
     if (y == x) return;
-    auto it = letztes_attribut.find(k);
-    const int nach = it != letztes_attribut.end() ? it->second : ende_bei(inhalt_anfang(k) - 1);
     if (nach < 0) return;
     const int p = stueck_neu(x, y);
     const int folgend = stuecke[nach].nach;
@@ -499,17 +591,18 @@ void H5LESER::attribute_ergaenzen(int k, const H5ATTRIBUT* a, size_t n) {
 }
 
 void H5LESER::schliessen(int k, const wchar_t* von, const wchar_t* bis) {
-    Knoten& e = knoten[k];
-    if (e.ende >= 0 || e.marke < 0) return;
+    const Knoten& e = knoten[k];
+    const int marke = marke_von(e);
+    if (marke < 0) return;
     const META::metaitem& start = meta->Item(e.s);
-    const int32_t atom = start.value, link = start.link;
+    const int32_t atom = start.value >> 3, flags = start.value & 7;
     const std::wstring_view name = start.Text();
-    const int pv = stuecke[e.marke].vor;
+    const int pv = stuecke[marke].vor;
     const int32_t cb = inhalt_anfang(k);
     const bool leer = pv >= 0 && !ist_marke(stuecke[pv].a) && stuecke[pv].b == cb && stuecke[pv].a <= e.s;
     const int32_t x = anzahl();
-    const bool html = (link & 3) == 0;
-    if (leer && ((html && leeres_element(atom)) || (!html && (link & SELBST)))) {
+    const bool html = (flags & 3) == 0;
+    if (leer && ((html && leeres_element(atom)) || (!html && (flags & SELBST)))) {
         const wchar_t* t = ablegen(L"/");
         if (t != nullptr) anfuegen(META_EMPTYTAG_CLOSE, t, t + 1);
     } else if (von != nullptr && im_text(von) && bis - von > 2) {
@@ -533,12 +626,10 @@ void H5LESER::schliessen(int k, const wchar_t* von, const wchar_t* bis) {
         speicher_voll = true;
         return;
     }
-    Knoten& f = knoten[k];
-    stueck_anhaengen(x, y, f.marke);
-    loesen(f.marke, f.marke);
-    stueck_frei(f.marke);
-    f.marke = -1;
-    f.ende = x;
+    stueck_anhaengen(x, y, marke);
+    loesen(marke, marke);
+    stueck_frei(marke);
+    knoten[k].zustand = x;
 }
 
 // ------------------------------------------------------------------ the end
@@ -546,50 +637,69 @@ void H5LESER::schliessen(int k, const wchar_t* von, const wchar_t* bis) {
 bool H5LESER::abschliessen() {
     // An element still open here (none should be) ends where its content ends.
     for (size_t k = 1; k < knoten.size(); ++k)
-        if (knoten[k].marke >= 0) schliessen(static_cast<int>(k), nullptr, nullptr);
+        if (marke_von(knoten[k]) >= 0) schliessen(static_cast<int>(k), nullptr, nullptr);
     if (speicher_voll) return false;
     int32_t gesamt = 0;
     if (!ordnen(gesamt)) return false;
+    // What the order needed is not needed any more.
+    std::vector<Knoten>().swap(knoten);
+    std::vector<Stueck>().swap(stuecke);
+    anfaenge = Anfaenge{};
     return ebenen_setzen(gesamt);
 }
 
 // Puts the items into tree order in place and drops those of nodes that
 // left the tree.
 bool H5LESER::ordnen(int32_t& gesamt) {
-    struct Bereich {
-        int32_t a, b, ziel;
-    };
-    std::vector<Bereich> bereiche;
+    // Each piece's place in tree order.
+    std::vector<int32_t> ziel_von_stueck(stuecke.size(), -1);
     int32_t pos = 0;
     bool gleich = true;
     for (int p = stuecke[kopf].nach; p >= 0; p = stuecke[p].nach) {
         const Stueck& s = stuecke[p];
         if (ist_marke(s.a)) continue;
         if (s.a != pos) gleich = false;
-        bereiche.push_back({s.a, s.b, pos});
+        ziel_von_stueck[p] = pos;
         pos += s.b - s.a;
     }
     gesamt = pos;
     const int32_t n = anzahl();
     if (gleich && gesamt == n) return true;
-    std::sort(bereiche.begin(), bereiche.end(), [](const Bereich& x, const Bereich& y) { return x.a < y.a; });
-    // Items in no piece go behind the tree, in their order, and are cut off.
+    // The runs by their items, ascending: the pieces and the items of no
+    // piece between them, which go behind the tree in their order.
+    struct Bereich {
+        int32_t a, b, ziel;
+    };
     std::vector<Bereich> alle;
-    alle.reserve(bereiche.size() * 2 + 1);
     int32_t rest = gesamt, bei = 0;
-    for (const Bereich& r : bereiche) {
-        if (r.a > bei) {
-            alle.push_back({bei, r.a, rest});
-            rest += r.a - bei;
+    anfaenge.alle([&](int32_t a) {
+        const int p = meta->Item(a).link;
+        if (a > bei) {
+            alle.push_back({bei, a, rest});
+            rest += a - bei;
         }
-        alle.push_back(r);
-        bei = r.b;
-    }
+        const int32_t z = ziel_von_stueck[p];
+        const int32_t b = stuecke[p].b;
+        if (z >= 0) {
+            alle.push_back({a, b, z});
+        } else {
+            alle.push_back({a, b, rest});
+            rest += b - a;
+        }
+        bei = b;
+    });
     if (bei < n) alle.push_back({bei, n, rest});
-    auto ziel_von = [&alle](int32_t i) {
-        auto it = std::upper_bound(alle.begin(), alle.end(), i, [](int32_t w, const Bereich& r) { return w < r.a; });
-        --it;
-        return it->ziel + (i - it->a);
+    std::vector<int32_t>().swap(ziel_von_stueck);
+    // For each block of 64 items the first run that reaches into it.
+    std::vector<int32_t> block((static_cast<size_t>(n) >> 6) + 1, 0);
+    for (size_t r = 0, b = 0; b < block.size(); ++b) {
+        while (r + 1 < alle.size() && alle[r].b <= static_cast<int32_t>(b << 6)) ++r;
+        block[b] = static_cast<int32_t>(r);
+    }
+    auto ziel_von = [&](int32_t i) {
+        size_t r = static_cast<size_t>(block[static_cast<size_t>(i) >> 6]);
+        while (alle[r].b <= i) ++r;
+        return alle[r].ziel + (i - alle[r].a);
     };
     std::vector<uint64_t> fertig((static_cast<size_t>(n) + 63) / 64, 0);
     auto erledigt = [&fertig](int32_t i) { return (fertig[static_cast<size_t>(i) >> 6] >> (i & 63)) & 1; };
@@ -639,7 +749,7 @@ bool H5LESER::ebenen_setzen(int32_t gesamt) {
         const int32_t eltern = stapel.empty() ? 0 : stapel.back().start + 1;
         switch (it.kind) {
         case META_STARTTAG: {
-            const int32_t atom = it.value, link = it.link;
+            const int32_t atom = it.value >> 3, link = it.value & 7;
             if (ebene >= SGML_MAX_TIEFE) {
                 const wchar_t* ort = meta->Im_Dokument(i) ? static_cast<const wchar_t*>(it.start) : nullptr;
                 for (int32_t j = i; ort == nullptr && j >= 0 && j > i - 64; --j)

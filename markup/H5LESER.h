@@ -9,12 +9,17 @@
 //
 // Items and the source. An item points into the document's text wherever
 // the tree's text stands there: tag and attribute names (their case folded
-// in place, the same number of characters), unchanged attribute values,
-// runs of text (a CR LF is read as the LF behind the CR, so that the CR is
-// left out of the item). Everything else lies in the store's arena:
-// elements and end tags the algorithm implied, decoded references, values
-// with references, a lone CR (a line feed). Void elements get the close of
-// an empty tag instead of an end tag, as "/>" gives in XML.
+// in place, the same number of characters), attribute values and runs of
+// text. A value or run whose tree text differs from its source (decoded
+// references, CR LF as LF) is written in place of its source, which is
+// never shorter, and blanks fill the rest; item texts thus cost no memory
+// beyond the document's text, and a run with references stays one item.
+// Message positions after such a run may then be off by a few characters
+// on its line; with PARSEERRORS = SHOW the source stays as it is, the
+// decoded pieces going into the store's arena as items of their own. In
+// the arena too: elements and end tags the algorithm implied, and the
+// attributes of elements it copied. Void elements get the close of an
+// empty tag instead of an end tag, as "/>" gives in XML.
 //
 // Order. The builder calls come in document order as long as the page is
 // well nested; then each item is appended and the store is in tree order
@@ -36,7 +41,6 @@
 // Nesting deeper than the other syntaxes allow fails the document with
 // their message.
 #include <cstdint>
-#include <map>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -93,13 +97,24 @@ public:
     void schliessen(int knoten, const wchar_t* von, const wchar_t* bis) override;
 
 private:
-    // An element: its start tag's item, its parent (a container, see
-    // behaelter), and either the marker of its end (open) or its end item.
+    // An element: its start tag's item, its parent, and its state: -1 not
+    // placed yet, -2 - m open with the end marker m, >= 0 its end item.
     struct Knoten {
         int32_t s;
-        int32_t eltern;  // container of the parent; -1: not in the tree
-        int32_t ende;    // item of the end tag; -1 while open
-        int32_t marke;   // end marker piece while open and placed (or holding children); -1 else
+        int32_t eltern;  // the parent at the last placement; -1: not in the tree
+        int32_t zustand;
+    };
+    static int marke_von(const Knoten& k) { return k.zustand <= -2 ? -2 - k.zustand : -1; }
+    static int32_t ende_von(const Knoten& k) { return k.zustand >= 0 ? k.zustand : -1; }
+    // The first items of the pieces, as bits in three levels: the piece
+    // that holds an item begins at the nearest start at or before it, and
+    // that item's link names it while the document is read.
+    struct Anfaenge {
+        std::vector<uint64_t> stufe[3];
+        void setzen(int32_t k);
+        int32_t vorgaenger(int32_t k) const;  // the largest start <= k; -1: none
+        template <typename F>
+        void alle(F&& f) const;  // every start, ascending
     };
     // A run [a, b) of items in creation order that stands as one in tree
     // order; a == b == -1: an end marker. Linked in tree order.
@@ -116,6 +131,9 @@ private:
     void name_item(METAtypeItems art, const wchar_t* quelle, std::wstring_view name, int value, int link);
     void attribut_items(const H5ATTRIBUT& a, bool fremd);
     void text_items(const H5TEXT& t, bool anschluss);
+    void text_kompakt(const H5TEXT& t, bool anschluss);
+    static void einschreiben(wchar_t* ziel, std::wstring_view text, const wchar_t* ende);
+    void vorige_auslagern(META::metaitem& vorige);
     void quelltext_item(const wchar_t* von, size_t n, bool anschluss);
     void dekodiert_item(std::wstring_view text, const wchar_t* von, const wchar_t* bis);
     void spanne(const wchar_t* von, const wchar_t* bis, int item);
@@ -134,8 +152,6 @@ private:
     int kette_anlegen(int knoten);
     void einsetzen(int eltern, int kind, int vor);
     void stueck_anhaengen(int32_t a, int32_t b, int ziel);
-    int behaelter(int knoten) const;
-    int besitzer(int behaelter) const;
 
     // The end: order, levels, links, names.
     bool abschliessen();
@@ -160,11 +176,8 @@ private:
     std::vector<Stueck> stuecke;
     int frei = -1;               // free pieces, linked by nach
     int kopf = -1, dok_marke = -1;  // the document's list: head and end marker
-    std::map<int32_t, int32_t> stueck_ab;  // first item -> piece, for every piece with items
+    Anfaenge anfaenge;
     std::unordered_map<int, int> letztes_attribut;  // html, body: the piece of attributes added last
-    // The adoption agency hands an element's children to a new one by
-    // swapping their containers (parents of open elements stay right).
-    std::unordered_map<int, int> behaelter_von, besitzer_von;
 
     // Shared arena texts: implied tags by name atom, short decoded texts.
     std::vector<wchar_t*> namen_text;
