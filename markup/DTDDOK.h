@@ -8,15 +8,16 @@
 // - Reading: the internal subset always, the external subset and external
 //   parameter entities only when asked (READERDTD = EXTERNAL, or when
 //   validating), through the run's XML catalogs or beside the document
-//   (QUELLE). General entities with an external identifier are recorded
-//   as entity items, so that FILE finds them.
+//   (QUELLE). The general entities are recorded as entity items (with
+//   their external identifiers), so that FILE finds them.
 // - Names: the DTD numbers names in its own table (DTDNAMEN), the store in
 //   the run's table (NAMEN). The start tags and attribute names are looked
 //   up by their run-wide number in a table of this document (one entry per
 //   name, made on first sight), so that a tag costs no second hash: the
 //   reader hands that number to the store too (META::Name_mitteilen).
 //   Nothing of this runs for documents without ATTLIST declarations unless
-//   they are validated.
+//   they are validated; validation needs no items (a check without a
+//   script records none).
 // - Defaults: the attributes a start tag leaves out and the DTD gives a
 //   value (a default or #FIXED) are appended after the written ones as an
 //   attribute name and a value item, their texts in the store's arena,

@@ -423,6 +423,11 @@ int SGML::character_data(const wchar_t* terminator) {
                 continue;
             }
             if (*p != L'>') break;
+            // XML allows ">" in content, except where it closes "]]".
+            if (dcl->xml && !schliesst_cdata_ende(p, anfang)) {
+                ++p;
+                continue;
+            }
             // ">" is no markup here; strict mode wants &gt; and ends the data.
             if (strict) {
                 cursor = p;
@@ -464,10 +469,11 @@ int SGML::character_data(const wchar_t* terminator) {
             fehler(nullptr, L"Dateiende beendet Daten. CD2599", end);
             return 0;
         }
-        // "<" or ">" inside a quoted value.
+        // "<" or ">" inside a quoted value; XML allows ">" there.
         ++p;
         cursor = p;
         const bool lt = c == L'<';
+        if (!lt && dcl->xml) continue;
         if (strict) {
             fehler(nullptr, lt ? TEXT_LT : TEXT_GT, p);
             return 0;

@@ -219,6 +219,11 @@ protected:
         return static_cast<std::uint32_t>(c) < 256 ? tabelle[static_cast<std::uint32_t>(c)] : 0;
     }
     bool ist(unsigned char flags) const { return (klasse(klassen(), *cursor) & flags) != 0; }
+    // The ">" at p ends a "]]>" (within the run from `anfang`), which XML
+    // content must not hold.
+    static bool schliesst_cdata_ende(const wchar_t* p, const wchar_t* anfang) {
+        return p - 2 >= anfang && p[-1] == L']' && p[-2] == L']';
+    }
     // An "&" at p that begins no reference: neither "#" nor a name follows.
     bool einzelnes_amp(const wchar_t* p) const {
         return p[1] != L'#' && !(klasse(klassen(), p[1]) & K_NAMENSANFANG);

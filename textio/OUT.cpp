@@ -8,6 +8,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "base/Dateinamen.h"
 #include "base/Zeichenwandlung.h"
 #include "base/Konsole.h"
@@ -397,6 +401,39 @@ int OUT::OUT_Write_Int(unsigned int c) {
 int OUT::OUT_Write_Char(wchar_t c) { return OUT_Write_Int(static_cast<unsigned int>(c)); }
 
 // Encodes straight into the writer's buffer.
+namespace {
+
+// Copies the ASCII characters at the start of s into b, sixteen at a time
+// (document text comes in long runs), up to the first other character,
+// the string's end or the limit; s and the result point behind what it
+// took. Nothing at or past `ende` is read.
+unsigned char* ascii_packen(const wchar_t*& s, const wchar_t* ende, unsigned char* b, unsigned char* grenze) {
+#if defined(__SSE2__) && __WCHAR_MAX__ > 0xFFFF
+    std::size_t n = static_cast<std::size_t>(ende - s);
+    const __m128i hoch = _mm_set1_epi32(~0x7F);
+    const __m128i null = _mm_setzero_si128();
+    while (n >= 16 && grenze - b >= 16) {
+        const __m128i* p = reinterpret_cast<const __m128i*>(s);
+        const __m128i a = _mm_loadu_si128(p), c = _mm_loadu_si128(p + 1);
+        const __m128i d = _mm_loadu_si128(p + 2), e = _mm_loadu_si128(p + 3);
+        // Every code below 0x80 and none 0 (the length rules a 0 out).
+        const __m128i oder = _mm_or_si128(_mm_or_si128(a, c), _mm_or_si128(d, e));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(oder, hoch), null)) != 0xFFFF) break;
+        const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(a, c), _mm_packs_epi32(d, e));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(b), bytes);
+        b += 16;
+        s += 16;
+        n -= 16;
+    }
+#else
+    (void)ende;
+    (void)grenze;
+#endif
+    return b;
+}
+
+}  // namespace
+
 template <bool mit_maske>
 int OUT::text_schreiben(const wchar_t* s) {
     unsigned char* block = puffer_.get();
@@ -405,12 +442,14 @@ int OUT::text_schreiben(const wchar_t* s) {
     const bool ascii_gleich = encoding == ENC_UTF8 || encoding == ENC_ISO_8859_1;
     // The buffer is handed on only when it is full, so a failing device
     // shows in the same call as when the stream did the buffering.
+    const wchar_t* const ende = !mit_maske && ascii_gleich ? s + std::wcslen(s) : s;
     for (; *s != 0; ++s) {
         if (ascii_gleich) {
             // A run of ASCII up to the end of the room left (and up to the
             // next character to escape).
             unsigned char* b = block + n;
             unsigned char* const grenze = block + OUT_PUFFERGROESSE;
+            if constexpr (!mit_maske) b = ascii_packen(s, ende, b, grenze);
             while (b < grenze && static_cast<unsigned int>(*s) - 1 < 0x7F &&
                    (!mit_maske || maske_[static_cast<unsigned int>(*s)] == 0))
                 *b++ = static_cast<unsigned char>(*s++);

@@ -116,10 +116,15 @@ TEST(SGML, MarkupCharactersInAttributeValues) {
         {L"<a b=\"x<y\"/>", 0,
          (std::string("FEHLER: (Parser) Unzulässiges Zeichen gefunden (<). Bitte verwenden Sie die Entität &lt; "
                       "für das <-Zeichen.\n" POS(1, 9)) + kaskade).c_str()},
+        // XML allows ">" in a value; SGML and HTML want &gt;.
+        {L"<a b=\"x>y\"/>", 1, ""},
+    });
+    Pruefe({
         {L"<a b=\"x>y\"/>", 0,
          (std::string("FEHLER: (Parser) Unzulässiges Zeichen gefunden (>). Bitte verwenden Sie die Entität &gt; "
                       "für das >-Zeichen.\n" POS(1, 9)) + kaskade).c_str()},
-    });
+    },
+           Syntax::SGML);
     // Not strict: warnings, and the value goes on behind the character;
     // the closing quote right after it still ends the value.
     Pruefe({
@@ -129,9 +134,7 @@ TEST(SGML, MarkupCharactersInAttributeValues) {
          "WARNUNG: (Parser) Unzulässiges Zeichen gefunden (<). Bitte verwenden Sie die Entität &lt; für das "
          "<-Zeichen.\n" POS(1, 16)},
         {L"<a b=\"x>", 0,
-         "WARNUNG: (Parser) Unzulässiges Zeichen gefunden (>). Bitte verwenden Sie die Entität &gt; für das "
-         ">-Zeichen.\n" POS(1, 9)
-         "FEHLER: (Parser) Dateiende beendet Daten. CD2588\n" POS(1, 9)
+         "FEHLER: (Parser) Dateiende beendet Daten. CD2599\n" POS(1, 9)
          "FEHLER: (Parser) Attributwert, Endezeichen der Zeichenkette (\") fehlt.\n" POS(1, 9)
          "FEHLER: (Parser) Attribut, Attributwert fehlt.\n" POS(1, 9)
          "FEHLER: (Parser) Starttag, (SGML/XML:) Starttag Ende-Markierung (>) oder (XML:) Emptytag "
@@ -146,11 +149,29 @@ TEST(SGML, MarkupCharactersInAttributeValues) {
          "Ende-Markierung (/>) fehlt.\n" POS(1, 8) D227},
     },
            Syntax::XML, false);
+    Pruefe({
+        {L"<a b=\"x>", 0,
+         "WARNUNG: (Parser) Unzulässiges Zeichen gefunden (>). Bitte verwenden Sie die Entität &gt; für das "
+         ">-Zeichen.\n" POS(1, 9)
+         "FEHLER: (Parser) Dateiende beendet Daten. CD2588\n" POS(1, 9)
+         "FEHLER: (Parser) Attributwert, Endezeichen der Zeichenkette (\") fehlt.\n" POS(1, 9)
+         "FEHLER: (Parser) Attribut, Attributwert fehlt.\n" POS(1, 9)
+         "FEHLER: (Parser) Starttag, (SGML/XML:) Starttag Ende-Markierung (>) oder (XML:) Emptytag "
+         "Ende-Markierung (/>) fehlt.\n" POS(1, 9) D227},
+    },
+           Syntax::SGML, false);
 }
 
 TEST(SGML, LoneAmpersandAndGreaterThanInContent) {
     Pruefe({
         {L"<a>x & y</a>", 0, "FEHLER: (Parser) Unzulässiges Zeichen gefunden (&).\n" POS(1, 7) D239},
+        // XML allows ">" in content, but not as the end of "]]>".
+        {L"<a>\n<b>x>y</b></a>", 1, ""},
+        {L"<a>x]]>y</a>", 0,
+         "FEHLER: (Parser) Unzulässiges Zeichen gefunden (>). Bitte verwenden Sie die Entität &gt; für das "
+         ">-Zeichen.\n" POS(1, 7) D239},
+    });
+    Pruefe({
         // ">" is reported once at its place; the data stops there, so the
         // elements around it are not closed.
         {L"<a>\n<b>x>y</b></a>", 0,
@@ -160,14 +181,22 @@ TEST(SGML, LoneAmpersandAndGreaterThanInContent) {
          "FEHLER: (Parser) ... und das Element 'b' wurde nicht geschlossen.\n" POS(2, 2)
          "FEHLER: (Parser) Element, Der Endtag für das Element 'a' wurde nicht gefunden.\n" POS(2, 6)
          "FEHLER: (Parser) ... und das Element 'a' wurde nicht geschlossen.\n" POS(1, 1) D227},
-    });
+    },
+           Syntax::SGML);
     Pruefe({
         {L"<a>x & y</a>", 1, "WARNUNG: (Parser) Unzulässiges Zeichen gefunden (&).\n" POS(1, 7)},
+        {L"<a>x>y</a>", 1, ""},
+        {L"<a>x]]>y</a>", 1,
+         "WARNUNG: (Parser) Unzulässiges Zeichen gefunden (>). Bitte verwenden Sie die Entität &gt; für das "
+         ">-Zeichen.\n" POS(1, 7)},
+    },
+           Syntax::XML, false);
+    Pruefe({
         {L"<a>x>y</a>", 1,
          "WARNUNG: (Parser) Unzulässiges Zeichen gefunden (>). Bitte verwenden Sie die Entität &gt; für das "
          ">-Zeichen.\n" POS(1, 5)},
     },
-           Syntax::XML, false);
+           Syntax::SGML, false);
 }
 
 TEST(SGML, EndTagsAndTheirFollowUpMessages) {
