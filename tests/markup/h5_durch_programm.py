@@ -11,10 +11,12 @@ template (its children are the template's), the page's own xmlns
 attributes; names and characters XML cannot hold are mapped as the copy
 maps them, and text that only a comment divided is one text.
 
-    tests/markup/h5_durch_programm.py build/tessar /tmp/html5lib-tests [--fehler DATEI]
+    tests/markup/h5_durch_programm.py build/tessar /tmp/html5lib-tests [--fehler DATEI] [--parsefehler]
 
 Prints the pass rate per file and in all; with --fehler every failing case
-(input, expected, written) goes into DATEI. Not part of the test run.
+(input, expected, written) goes into DATEI; --parsefehler runs the script
+with PARSEERRORS = SHOW (texts then keep their source). Not part of the
+test run.
 """
 import argparse
 import glob
@@ -222,12 +224,15 @@ def main():
     ap.add_argument("tests")
     ap.add_argument("--fehler")
     ap.add_argument("-j", default="2")
+    ap.add_argument("--parsefehler", action="store_true", help="with PARSEERRORS = SHOW (the source stays as it is)")
     arg = ap.parse_args()
     tessar = os.path.abspath(arg.tessar)
     dateien = sorted(glob.glob(os.path.join(arg.tests, "tree-construction", "*.dat")))
     arbeit = tempfile.mkdtemp(prefix="h5prog.")
     with open(os.path.join(arbeit, "kopie.xb"), "w") as f:
         f.write("SYNTAX = HTML5\nWRITERENCODING = UTF-8\nWRITERBOM = NO\n")
+        if arg.parsefehler:
+            f.write("PARSEERRORS = SHOW\n")
     alle = []
     uebersprungen = 0
     for d in dateien:
