@@ -193,5 +193,4 @@ private:
     std::vector<H5SPANNE> spannen_;
     std::string meta_kodierung;
     MELDUNGEN meldungen;
-    int ueber_tiefe = -1;  // the first start tag nested too deeply
 };

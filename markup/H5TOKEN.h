@@ -353,5 +353,4 @@ private:
     // A token completed behind a pending run.
     bool fertig_da = false;
     H5TOK fertig;
-    bool eof_aus = false;
 };
