@@ -44,15 +44,34 @@ int CNV::Quelle_Read() {
 // the conversion then walks. Names are folded in place while the page is
 // read, so the tracking record takes the text as it was read.
 int CNV::Quelle_Read_HTML5(DCL* deklarationen) {
-    std::wstring gelesen_text;
-    if (tracking && quelle.text != nullptr) gelesen_text.assign(quelle.text, quelle.length);
-    H5LESER leser(&quelle, &meta, deklarationen, basic != nullptr && basic->parse_fehler_zeigen, tracking);
-    if (!leser.ok() || !leser.document()) return 0;
-    if (tracking) {
-        const std::vector<H5SPANNE> spannen = leser.Spannen_abgeben();
-        Quelle_in_TRACK_Einlesen(&spannen, gelesen_text.data());
+    for (bool erneut = false;; erneut = true) {
+        std::wstring gelesen_text;
+        if (tracking && quelle.text != nullptr) gelesen_text.assign(quelle.text, quelle.length);
+        std::string kodierung;
+        {
+            H5LESER leser(&quelle, &meta, deklarationen, basic != nullptr && basic->parse_fehler_zeigen, tracking);
+            if (!leser.ok() || !leser.document()) return 0;
+            kodierung = leser.Meta_Kodierung();
+            // The encoding was a guess (the prescan, the fallback) and a
+            // <meta> met in the tree names another: browsers read the page
+            // again in that one ("change the encoding").
+            const bool anders = !erneut && !quelle.h5_sicher && !kodierung.empty() &&
+                                kodierung != quelle.h5_kodierung && !quelle.aus_standardeingabe;
+            if (!anders) {
+                if (tracking) {
+                    const std::vector<H5SPANNE> spannen = leser.Spannen_abgeben();
+                    Quelle_in_TRACK_Einlesen(&spannen, gelesen_text.data());
+                }
+                leser.Namen_Abschliessen();
+                quelle.exakt = false;
+                return 1;
+            }
+        }
+        const std::string vorgabe = quelle.vorgabe_kodierung;
+        const std::wstring name = quelle.dateiname;
+        quelle.vorgabe_kodierung = kodierung;
+        const bool gelesen = quelle.Init(name.c_str(), false) && quelle.OK();
+        quelle.vorgabe_kodierung = vorgabe;
+        if (!gelesen) return 0;
     }
-    leser.Namen_Abschliessen();
-    quelle.exakt = false;
-    return 1;
 }

@@ -227,6 +227,7 @@ int BUF::Init(const wchar_t* name, bool bytes) {
     // from the command line or the directory opens the same file.
     const std::string mb = BreitZuSchmal(name);
     const bool standardeingabe = !standardeingabe_name().empty() && standardeingabe_name() == name;
+    aus_standardeingabe = standardeingabe;
     if (standardeingabe) {
         datei = stdin;
     } else if (mb.size() >= sizeof dateiname_mb) {

@@ -106,6 +106,8 @@ public:
     // is certain (a mark or the script) or only a guess (prescan, fallback).
     std::string h5_kodierung;
     bool h5_sicher = true;
+    // The text came from standard input, which cannot be read again.
+    bool aus_standardeingabe = false;
 
 private:
     void melden(int code, const wchar_t* vorlage);
