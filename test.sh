@@ -18,7 +18,7 @@ round() {
     tests/e2e/run_e2e.sh "$dir/tessar"
     echo "== $dir: fuzz inputs replayed (seeds, saved corpus, findings)"
     local ziel ordner
-    for ziel in eingabe dokument skript lauf sdtd folger; do
+    for ziel in eingabe dokument skript lauf sdtd folger html5; do
         local eingaben=()
         for ordner in fuzz/saat/$ziel fuzz/korpus/$ziel fuzz/funde/$ziel; do
             [ -d "$ordner" ] && eingaben+=("$ordner")

@@ -33,6 +33,7 @@ int CNV::Interpreter_Initialisierung(IPR* ipr) {
     schreibkodierung = ipr->writer_encoding;
     schreibkodierungsname = ipr->writer_kodierung;
     quelle.vorgabe_kodierung = ipr->reader_kodierung;
+    quelle.html5 = ipr->dcl.html5 != 0;
     ausgabe_in_gebrauch = ipr->out.OUT_is_Open() ? &ipr->out : &ausgabe;
     OUT* sink = ipr->web_output ? ausgabe_in_gebrauch : nullptr;
     skript->InitFehlerausgabe(sink);
@@ -66,7 +67,7 @@ int CNV::AusgabeOpen(const wchar_t* name, const wchar_t* global, const wchar_t* 
     return 0;
 }
 
-bool CNV::Quelle_OK() const { return quelle.OK() && quelle.length > 0; }
+bool CNV::Quelle_OK() const { return quelle.OK() && (quelle.length > 0 || quelle.html5); }
 
 int CNV::CheckDecCodesASCII() {
     if (quelle.text == nullptr || quelle.length == 0) return 0;
@@ -103,6 +104,8 @@ int CNV::AusgabeWrite(unsigned int code) { return ausgabe_in_gebrauch->OUT_Write
 
 int CNV::Maskiert_Schreiben(const wchar_t* text, OUTmaskeItems art) {
     OUT* out = ausgabe_in_gebrauch;
+    // A web page's tree goes out so that XML reads the same characters back.
+    if (dcl != nullptr && dcl->html5) art = art == OUT_MASKE_TEXT ? OUT_MASKE_TEXT_H5 : OUT_MASKE_ATTRIBUT_H5;
     out->OUT_Maskierung(art);
     const int ok = AusgabeWrite(text);
     out->OUT_Maskierung(OUT_MASKE_KEINE);

@@ -11,6 +11,7 @@
 // (a subclass) sees each of them. The order of the virtual operations below
 // is the slot order and must not change.
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -28,6 +29,7 @@ class DTDDOK;
 class SDTD;
 class IPR;
 class TRACK;
+struct H5SPANNE;
 
 // Content model of a conversion: how an element's content is written.
 // FULL, ALTFULL and ASCFULL convert nested elements by their own rules.
@@ -140,6 +142,7 @@ public:
     int CheckDecCodesASCII();
     // Parses the input into the item store; 0 when the document is faulty.
     int Quelle_Read();
+    int Quelle_Read_HTML5(DCL* deklarationen);
     // Converts the parsed document into the writer in use; 0 on failure.
     int Quelle_Convert();
     // Called once per file after success or failure was decided: closes the
@@ -197,7 +200,11 @@ public:
     void Aktion_Tracken(int q, int s, int z, const wchar_t* text);
     void Ziel_Tracken_Beginn(int n);
     void Ziel_Tracken_Ende();
-    void Quelle_in_TRACK_Einlesen();
+    // The source record of the tracking report: the text with a numbered
+    // span around each item. Without spans the items' own texts mark them
+    // (in document order); an HTML5 page gives its spans, and the text as
+    // read (its names are folded in place while it is parsed).
+    void Quelle_in_TRACK_Einlesen(const std::vector<H5SPANNE>* spannen = nullptr, const wchar_t* original = nullptr);
 
     // ---- Members, in the documented order ---------------------------------
     BUF quelle;                            // the input document
@@ -260,6 +267,14 @@ public:
     void Dtd_Hinweis();
     bool dtd_hinweis_gegeben = false;
     bool sgml_dtd_ungelesen = false;       // an SGML document's external DTD was not read
+    int Attributwert_Kopieren(int* wert, int name);
+    // HTML5 documents: tags built from the items as XML (CNV_Html5.cpp).
+    int H5_Starttag_Schreiben(int item);
+    int H5_Endtag_Schreiben(int item);
+    const wchar_t* H5_Name(int item, bool attribut, bool fremd);
+    std::wstring h5_name, h5_tag;
+    std::vector<std::pair<const wchar_t*, int>> h5_attribute;
+    std::deque<std::wstring> h5_umbenannt;
     // The start tag of the element that an end tag closes; -1 when none.
     int Passender_Starttag(int endtag);
     // Writes a piece of unconverted markup; 0 after its message.

@@ -3,14 +3,19 @@
 #include "convert/CNV.h"
 #include "markup/DCL.h"
 #include "markup/DTDDOK.h"
+#include "markup/H5LESER.h"
 #include "markup/SDOK.h"
 #include "markup/SDTD.h"
 #include "markup/SGMLR.h"
 #include "script/BASIC.h"
 
+#include <string>
+#include <vector>
+
 int CNV::Quelle_Read() {
     DCL standard;
     DCL* deklarationen = dcl != nullptr ? dcl : &standard;
+    if (deklarationen->html5) return Quelle_Read_HTML5(deklarationen);
     // A mark or declaration found in this document must not change how the
     // next one is read: the record belongs to the whole run.
     const ENCODINGtypeItems erwartet = deklarationen->reader_encoding;
@@ -65,4 +70,40 @@ int CNV::Quelle_Read() {
     deklarationen->reader_encoding = erwartet;
     deklarationen->bom_encoding = marke;
     return ergebnis;
+}
+
+// A web page: the HTML standard's algorithm builds the tree, whose items
+// the conversion then walks. Names are folded in place while the page is
+// read, so the tracking record takes the text as it was read.
+int CNV::Quelle_Read_HTML5(DCL* deklarationen) {
+    for (bool erneut = false;; erneut = true) {
+        std::wstring gelesen_text;
+        if (tracking && quelle.text != nullptr) gelesen_text.assign(quelle.text, quelle.length);
+        std::string kodierung;
+        {
+            H5LESER leser(&quelle, &meta, deklarationen, basic != nullptr && basic->parse_fehler_zeigen, tracking);
+            if (!leser.ok() || !leser.document()) return 0;
+            kodierung = leser.Meta_Kodierung();
+            // The encoding was a guess (the prescan, the fallback) and a
+            // <meta> met in the tree names another: browsers read the page
+            // again in that one ("change the encoding").
+            const bool anders = !erneut && !quelle.h5_sicher && !kodierung.empty() &&
+                                kodierung != quelle.h5_kodierung && !quelle.aus_standardeingabe;
+            if (!anders) {
+                if (tracking) {
+                    const std::vector<H5SPANNE> spannen = leser.Spannen_abgeben();
+                    Quelle_in_TRACK_Einlesen(&spannen, gelesen_text.data());
+                }
+                leser.Namen_Abschliessen();
+                quelle.exakt = false;
+                return 1;
+            }
+        }
+        const std::string vorgabe = quelle.vorgabe_kodierung;
+        const std::wstring name = quelle.dateiname;
+        quelle.vorgabe_kodierung = kodierung;
+        const bool gelesen = quelle.Init(name.c_str(), false) && quelle.OK();
+        quelle.vorgabe_kodierung = vorgabe;
+        if (!gelesen) return 0;
+    }
 }

@@ -2,6 +2,7 @@
 // output and the source record of a parsed document.
 #include "convert/CNV.h"
 #include "base/TRACK.h"
+#include "markup/H5LESER.h"
 
 namespace {
 
@@ -12,6 +13,23 @@ void eintrag_abschliessen(TRACK& a) {
         a.ResetCount();
         a.AddAscii("\n");
     }
+}
+
+// The source record from spans in document order (they may name items
+// in any order): the text of `text`, which stands beside the buffer's.
+void Spannen_in_TRACK(TRACK& t, const std::vector<H5SPANNE>& spannen, const wchar_t* text, const wchar_t* puffer,
+                      std::size_t laenge) {
+    std::size_t pos = 0;
+    for (const H5SPANNE& s : spannen) {
+        const std::size_t a = static_cast<std::size_t>(s.von - puffer), e = static_cast<std::size_t>(s.bis - puffer);
+        if (a < pos || e < a || e > laenge) continue;
+        if (t.Voll()) break;
+        t.AddHtmlText(text + pos, text + a);
+        t.AddHtmlSpanne(L'q', t.FirstId() + s.item, text + a, text + e);
+        pos = e;
+    }
+    if (!t.Voll()) t.AddHtmlText(text + pos, text + laenge);
+    t.text.push_back('\0');
 }
 
 }  // namespace
@@ -53,7 +71,7 @@ void CNV::Ziel_Tracken_Ende() {
     if (track_ziel != nullptr && !track_ziel->Voll()) track_ziel->AddAscii("</span>");
 }
 
-void CNV::Quelle_in_TRACK_Einlesen() {
+void CNV::Quelle_in_TRACK_Einlesen(const std::vector<H5SPANNE>* spannen, const wchar_t* original) {
     if (track_quelle == nullptr || quelle.text == nullptr) return;
     TRACK& t = *track_quelle;
     // The items of this file are numbered on from those of earlier files.
@@ -74,9 +92,14 @@ void CNV::Quelle_in_TRACK_Einlesen() {
     if (track_ziel != nullptr) track_ziel->Reservieren(schaetzung);
     if (track_aktionen != nullptr) track_aktionen->Reservieren(schaetzung);
 
+    const int anzahl = meta.Anzahl();
+    if (spannen != nullptr) {
+        Spannen_in_TRACK(t, *spannen, original != nullptr ? original : quelle.text, quelle.text, quelle.length);
+        t.AddLastId(anzahl);
+        return;
+    }
     const wchar_t* pos = quelle.text;
     const wchar_t* ende = quelle.text + quelle.length;
-    const int anzahl = meta.Anzahl();
     for (int i = 0; i < anzahl; ++i) {
         const META::metaitem& item = meta.Item(i);
         // Items of the text lie in it in document order; items the text

@@ -181,9 +181,9 @@ int CNV::Convert_Element(int* item, DATAtypeItems model, PARSERtypeItems mode, c
     if (meta.IPR_is_XML_Empty_Element(start))
         return Convert_emptytag(&rule, start, mode, &inhalt, copyname, depth, rules);
     if (!Convert_starttag(&rule, start, mode, &inhalt, copyname, depth, rules)) return 0;
-    // Outside XML an element declared EMPTY has neither content nor end
-    // tag, just as the reader recorded it.
-    if (!dcl->xml && basic->Ist_leeres_Element(name)) return 1;
+    // In SGML and HTML an element declared EMPTY has neither content nor
+    // end tag, just as the reader recorded it (HTML5 pages say so themselves).
+    if (!dcl->xml && !dcl->html5 && basic->Ist_leeres_Element(name)) return 1;
 
     const int n = meta.Anzahl();
     int i = start + 1;
@@ -227,7 +227,8 @@ int CNV::Convert_Element(int* item, DATAtypeItems model, PARSERtypeItems mode, c
                 if (Ist_Vollmodell(inhalt)) ok = Convert_Element(&i, inhalt, mode, copyname, depth, false);
                 break;
             case META_ENDTAG:
-                if (k.level == ebene && dcl->general_name_compare(k.start, text)) {
+                // In an HTML5 tree the element's own end tag is the first of its level.
+                if (k.level == ebene && (dcl->html5 || dcl->general_name_compare(k.start, text))) {
                     // A DAT among the start rules governs the content only.
                     DATAtypeItems ende = model;
                     offene_starttags.push_back(start);
@@ -512,6 +513,7 @@ int CNV::Convert_Attribute_Daten(int rule, int* item, DATAtypeItems model) {
 // -------------------------------------------------------- unconverted markup
 
 int CNV::Write_stag(int item) {
+    if (dcl != nullptr && dcl->html5) return H5_Starttag_Schreiben(item);
     const wchar_t* name = Itemname(item);
     if (!Markup_Schreiben(L"<", L"Starttag", L"Das Zeichen '<' des Starttags '%ls' konnte nicht ausgegeben werden.",
                           name, item) ||
@@ -534,13 +536,7 @@ int CNV::Write_stag(int item) {
                               L"Das Zeichen '\"' des Attributes '%ls' konnte nicht ausgegeben werden.", attribut, i))
             return 0;
         int wert = hat_name ? i + 1 : i;
-        anfuehrung_schuetzen = true;
-        const int ok = Convert_Attribute_Daten(0, &wert, DATA_FULL);
-        anfuehrung_schuetzen = false;
-        if (!ok) {
-            Fehler_Dokument(L"Starttag", L"Der Attributwert konnte nicht ausgegeben werden.", nullptr, i);
-            return 0;
-        }
+        if (!Attributwert_Kopieren(&wert, i)) return 0;
         if (!Markup_Schreiben(L"\"", L"Starttag",
                               L"Das Zeichen '\"' des Attributes '%ls' konnte nicht ausgegeben werden.", attribut, i))
             return 0;
@@ -553,7 +549,18 @@ int CNV::Write_stag(int item) {
                             name, item);
 }
 
+// The value pieces from *wert on, for a value in double quotes; *wert
+// moves behind them.
+int CNV::Attributwert_Kopieren(int* wert, int name) {
+    anfuehrung_schuetzen = true;
+    const int ok = Convert_Attribute_Daten(0, wert, DATA_FULL);
+    anfuehrung_schuetzen = false;
+    if (!ok) Fehler_Dokument(L"Starttag", L"Der Attributwert konnte nicht ausgegeben werden.", nullptr, name);
+    return ok;
+}
+
 int CNV::Write_etag(int item) {
+    if (dcl != nullptr && dcl->html5) return H5_Endtag_Schreiben(item);
     const wchar_t* name = Itemname(item);
     return Markup_Schreiben(L"</", L"Endtag", L"Die Zeichen '</' des Endtags '%ls' konnten nicht ausgegeben werden.",
                             name, item) &&

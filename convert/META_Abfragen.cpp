@@ -690,7 +690,7 @@ bool META::Read_attribute_value(int first, wchar_t* out, int capacity, int refs_
 
 template <class Senke>
 bool META::Inhalt_schreiben(int start, int tags_as_spaces, int refs_as_text, Senke& s) {
-    if (dcl != nullptr && dcl->xml && IPR_is_XML_Empty_Element(start)) return true;
+    if (dcl != nullptr && (dcl->xml || dcl->html5) && IPR_is_XML_Empty_Element(start)) return true;
     Strukturindex& x = Index();
     if (x.inhalt.empty()) {
         // Counted first, so that the list is filled without moving; only

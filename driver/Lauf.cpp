@@ -364,8 +364,10 @@ void Datei_Bearbeiten(IPR& ipr, Lauf_Zustand& z, const wchar_t* datei) {
         if (z.tracking != 0) z.trackingname = Trackingname(z.standardausgabe ? z.name.c_str() : cnv->Ausgabename());
         erfolgreich = cnv->Quelle_OK() != 0;
         // A mark of another encoding than the script names is only reported.
-        if (erfolgreich) ipr.Skript_Kodierung_pruefen(cnv->Quellpfad());
-        if (erfolgreich && ipr.warning_level == WARNINGS_ALL && ipr.reader_encoding == ENC_ISO_8859_1)
+        // A web page's mark outranks the script's READERENCODING, as in browsers.
+        if (erfolgreich && !ipr.dcl.html5) ipr.Skript_Kodierung_pruefen(cnv->Quellpfad());
+        if (erfolgreich && !ipr.dcl.html5 && ipr.warning_level == WARNINGS_ALL &&
+            ipr.reader_encoding == ENC_ISO_8859_1)
             erfolgreich = cnv->CheckDecCodesASCII() != 0;
         if (erfolgreich) erfolgreich = cnv->Quelle_Read() != 0;
         // Under a script every file is converted; a check run has no
@@ -599,6 +601,8 @@ int Lauf(int argc, char const** argv) {
             Konsole_Text(L"- Syntax: XML\n");
         else if (ipr->dcl.html)
             Konsole_Text(L"- Syntax: HTML\n");
+        else if (ipr->dcl.html5)
+            Konsole_Text(L"- Syntax: HTML5\n");
         else
             Konsole_Text(L"- Syntax: SGML\n");
     }

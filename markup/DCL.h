@@ -17,6 +17,7 @@ public:
     int xml = 1;       // XML syntax in force
     int sgml = 0;      // SGML syntax in force
     int html = 0;      // HTML syntax in force
+    int html5 = 0;     // HTML5 syntax in force: the standard's parsing algorithm reads the documents
     int namecase = 0;  // set: names are compared without regard to case
     ENCODINGtypeItems reader_encoding = ENC_UTF8;  // what the reader expects
     ENCODINGtypeItems bom_encoding = ENC_UTF8;     // byte-order mark kind expected or found

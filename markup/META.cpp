@@ -1,5 +1,6 @@
 #include "markup/META.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -77,13 +78,8 @@ int META::Init(int capacity, DCL* declarations) {
     hinzugefuegt = 0;
     zaehler.reset();
     geloeschte_starttags.clear();
-    starttags.clear();
-    tagnamen.clear();
-    attribute.clear();
-    attributnamen.clear();
-    tagbits.clear();
-    tagrang.clear();
-    erfasst = 0;
+    namensraeume.clear();
+    Namen_vergessen();
     arena.clear();
     arena_frei = 0;
     arena_naechster = nullptr;
@@ -158,19 +154,42 @@ void META::Namen_erfassen() const {
 }
 
 void META::Name_mitteilen(int nummer) {
-    if (anzahl == 0 || erfasst >= anzahl) return;
-    const int letztes = anzahl - 1;
+    if (anzahl > 0) Name_erfassen(anzahl - 1, nummer);
+}
+
+void META::Name_erfassen(int i, int nummer) {
+    if (i < erfasst || i >= anzahl) return;
     // Items before it that nobody named are taken as usual.
-    if (erfasst < letztes) {
-        NAMEN& tabelle = Namenstabelle();
-        for (; erfasst < letztes; ++erfasst) {
-            const metaitem& r = items[erfasst];
-            if (r.kind == META_ATTR_NAME || r.kind == META_STARTTAG)
-                Erfassen(r.start != nullptr ? tabelle.Nummer(r.start, r.end) : 0);
-        }
+    NAMEN& tabelle = Namenstabelle();
+    for (; erfasst < i; ++erfasst) {
+        const metaitem& r = items[erfasst];
+        if (r.kind == META_ATTR_NAME || r.kind == META_STARTTAG)
+            Erfassen(r.start != nullptr ? tabelle.Nummer(r.start, r.end) : 0);
     }
     Erfassen(nummer);
     ++erfasst;
+}
+
+void META::Kuerzen(int n) {
+    if (n < 0 || n >= anzahl) return;
+    anzahl = n;
+    // Names taken beyond the cut are taken again when asked.
+    if (erfasst > n) Namen_vergessen();
+}
+
+void META::Namen_vergessen() {
+    starttags.clear();
+    tagnamen.clear();
+    attribute.clear();
+    attributnamen.clear();
+    tagbits.clear();
+    tagrang.clear();
+    erfasst = 0;
+}
+
+int META::Namensraum(int i) const {
+    auto it = std::lower_bound(namensraeume.begin(), namensraeume.end(), std::make_pair(i, std::uint8_t{0}));
+    return it != namensraeume.end() && it->first == i ? it->second : 0;
 }
 
 wchar_t* META::Ablegen(const wchar_t* text, std::size_t n) {

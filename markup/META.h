@@ -22,6 +22,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class DCL;
@@ -132,6 +133,9 @@ public:
     }
     // Marks the item at position i deleted; the record, or null outside the store.
     metaitem* delete_item(int i);
+    // Drops the items from position n on (a reader that put its items in
+    // order and left some out of the document).
+    void Kuerzen(int n);
 
     // ---- Texts that are not in the document ----------------------------
     // The document's own text; items outside it have no position.
@@ -186,6 +190,16 @@ public:
     // name it has just appended: the store takes it instead of looking the
     // name up again when the conversion asks.
     void Name_mitteilen(int nummer);
+    // The same for the start tag at position i, for a reader that gives the
+    // numbers once its items stand in order (positions ascending).
+    void Name_erfassen(int i, int nummer);
+
+    // ---- Namespaces (HTML5) ---------------------------------------------
+    // The elements of an HTML5 document that are not HTML, by the position
+    // of their start tags (ascending): 1 SVG, 2 MathML. Any other start tag
+    // is HTML (0).
+    void Namensraeume(std::vector<std::pair<int, std::uint8_t>> fremde) { namensraeume = std::move(fremde); }
+    int Namensraum(int i) const;
     // Whether name number a equals b by the declarations' rule (without
     // regard to case when the name-case flag is set).
     bool Namen_gleich(int a, int b) const;
@@ -340,6 +354,7 @@ private:
     mutable std::vector<int> tagrang;
     mutable int erfasst = 0;
     void Namen_erfassen() const;
+    void Namen_vergessen();
     // Takes the item at position `erfasst` with its name number.
     void Erfassen(int nummer) const;
 
@@ -378,5 +393,6 @@ private:
     // counters catch up with them instead of walking the store again.
     struct ZAEHLER;
     std::unique_ptr<ZAEHLER, void (*)(ZAEHLER*)> zaehler{nullptr, nullptr};
+    std::vector<std::pair<int, std::uint8_t>> namensraeume;
     std::vector<std::int32_t> geloeschte_starttags;
 };

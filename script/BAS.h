@@ -164,6 +164,7 @@ public:
     virtual unsigned int file_writer_encoding_type();
     // A literal DECIMAL 1, HEX 2 or ENTITY 3 (any case).
     virtual unsigned int file_readerdtd_type();
+    virtual unsigned int file_parse_errors_type();
     virtual unsigned int file_writer_characters_type();
     // ALL 2, SMART 1; default 2.
     virtual unsigned int file_warnings_type();

@@ -523,9 +523,10 @@ ENCODINGtypeItems BASIC::Find_WriterEncoding() const {
         SettingValue(ITEM_WRITERENCODING, ENC_AUTO, L"WriterEncoding wurde mehrfach definiert."));
 }
 
-std::string BASIC::Kodierungsname(BASICtypeItems setting) const {
+std::string BASIC::Kodierungsname(BASICtypeItems setting, bool jede) const {
     const Setting s = ScanSetting(setting);
-    if (s.last < 0 || Item(s.last).value != ENC_NAMED) return std::string();
+    if (s.last < 0 || Item(s.last).value == ENC_AUTO || (!jede && Item(s.last).value != ENC_NAMED))
+        return std::string();
     const BASICitem& it = Item(s.last);
     // The script parser takes only ASCII letters, digits and ".", "_", "-".
     std::string name;
@@ -537,7 +538,16 @@ std::string BASIC::Kodierungsname(BASICtypeItems setting) const {
 // the set-up, which asks for XML first, reaches the HTML declaration.
 bool BASIC::IPR_is_XML_Syntax() const {
     std::uint32_t syntax = SettingValue(ITEM_SYNTAX, SYNTAX_XML, L"SYNTAX wurde mehrfach definiert.");
-    return syntax != SYNTAX_SGML && syntax != SYNTAX_HTML;
+    return syntax != SYNTAX_SGML && syntax != SYNTAX_HTML && syntax != SYNTAX_HTML5;
+}
+
+bool BASIC::IPR_is_HTML5_Syntax() const {
+    return SettingValue(ITEM_SYNTAX, SYNTAX_XML, nullptr) == SYNTAX_HTML5;
+}
+
+bool BASIC::IPR_is_Parse_Errors_Shown() const {
+    return SettingValue(ITEM_PARSEERRORS, PARSEERRORS_HIDE, L"PARSEERRORS wurde mehrfach definiert.") ==
+           PARSEERRORS_SHOW;
 }
 
 bool BASIC::IPR_is_HTML_Syntax() const {

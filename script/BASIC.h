@@ -99,6 +99,7 @@ enum BASICtypeItems : std::uint32_t {
     ITEM_WRITERESCAPE = 0x800E,
     ITEM_WRITERBOM = 0x800F,
     ITEM_READERDTD = 0x8010,
+    ITEM_PARSEERRORS = 0x8011,
 };
 
 constexpr std::uint32_t ITEM_FLAG_SETTING = 0x8000;
@@ -107,7 +108,7 @@ constexpr std::uint32_t ITEM_FLAG_BRANCH = 0x0800;
 constexpr std::uint32_t ITEM_FLAG_RULE = 0x0040;
 
 // Values of the settings as the script parser passes them on.
-enum SYNTAXtypeItems : std::uint32_t { SYNTAX_SGML = 1, SYNTAX_XML = 2, SYNTAX_HTML = 3 };
+enum SYNTAXtypeItems : std::uint32_t { SYNTAX_SGML = 1, SYNTAX_XML = 2, SYNTAX_HTML = 3, SYNTAX_HTML5 = 4 };
 enum ELEMtypeItems : std::uint32_t { ELEM_ALL = 1, ELEM_ONLYDEFINED = 2, ELEM_DROPUNDEFINED = 3 };
 enum ENTYtypeItems : std::uint32_t { ENTY_ALL = 1, ENTY_ONLYDEFINED = 2, ENTY_EXPAND = 3 };
 enum DTDtypeItems : std::uint32_t { DTD_INTERNAL = 1, DTD_EXTERNAL = 2 };
@@ -117,6 +118,7 @@ enum NAMECASEtypeItems : std::uint32_t { NAMECASE_NO = 1, NAMECASE_YES = 2 };
 enum COUNTtypeItems : std::uint32_t { COUNT_DOC = 2, COUNT_LEVEL = 3, COUNT_PATH = 5 };
 enum ESCAPEtypeItems : std::uint32_t { ESCAPE_NONE = 1, ESCAPE_MARKUP = 2 };
 enum BOMtypeItems : std::uint32_t { BOM_NO = 1, BOM_YES = 2 };
+enum PARSEERRORStypeItems : std::uint32_t { PARSEERRORS_HIDE = 1, PARSEERRORS_SHOW = 2 };
 
 class BASIC : public SKRIPTFRAGEN {
 public:
@@ -200,10 +202,14 @@ public:
     ENCODINGtypeItems Find_ReaderEncoding() const;
     ENCODINGtypeItems Find_WriterEncoding() const;
     // The name of an ENC_NAMED encoding as the setting (ITEM_READERENCODING
-    // or ITEM_WRITERENCODING) gives it; empty for the others. No message.
-    std::string Kodierungsname(BASICtypeItems setting) const;
+    // or ITEM_WRITERENCODING) gives it; empty for the others (with `jede`:
+    // the name of any encoding but AUTO). No message.
+    std::string Kodierungsname(BASICtypeItems setting, bool jede = false) const;
     bool IPR_is_XML_Syntax() const;
     bool IPR_is_HTML_Syntax() const;
+    bool IPR_is_HTML5_Syntax() const;
+    // PARSEERRORS = SHOW: the HTML5 parser lists the standard's parse errors.
+    bool IPR_is_Parse_Errors_Shown() const;
     bool IPR_is_Namecase(bool fallback) const;
     int IPR_is_Warnings() const;
     bool IPR_is_Only_Defined_Elements_Type(ELEMtypeItems fallback) const;
@@ -231,6 +237,7 @@ public:
     bool debug = false;
     bool markup_maskieren = false;  // document text is escaped for markup
     bool mit_bom = true;            // Unicode outputs begin with a byte-order mark
+    bool parse_fehler_zeigen = false;  // PARSEERRORS = SHOW
 
 private:
     struct NameHash {

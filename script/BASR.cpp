@@ -327,6 +327,9 @@ unsigned int BASR::file_warnings_type() {
 unsigned int BASR::file_readerdtd_type() {
     return Aufnehmen([this] { return BAS::file_readerdtd_type(); }, ITEM_READERDTD, TEXT | WERT);
 }
+unsigned int BASR::file_parse_errors_type() {
+    return Aufnehmen([this] { return BAS::file_parse_errors_type(); }, ITEM_PARSEERRORS, TEXT | WERT);
+}
 unsigned int BASR::file_writer_escape_type() {
     return Aufnehmen([this] { return BAS::file_writer_escape_type(); }, ITEM_WRITERESCAPE, TEXT | WERT);
 }

@@ -118,6 +118,7 @@ public:
     unsigned int file_writer_encoding_type() override;
     unsigned int file_warnings_type() override;
     unsigned int file_readerdtd_type() override;
+    unsigned int file_parse_errors_type() override;
     unsigned int file_writer_escape_type() override;
     unsigned int file_writer_bom_type() override;
 

@@ -14,7 +14,7 @@ const wchar_t* const kMissingSeparator = L"Abschluss-Separator (' ',CR,LF) fehlt
 
 }  // namespace
 
-// Settings come in any order and may repeat; a turn tries all fifteen and the
+// Settings come in any order and may repeat; a turn tries all sixteen and the
 // block ends with the first turn in which none is read.
 unsigned int BAS::settings() {
     unsigned int read = 0;
@@ -41,6 +41,8 @@ unsigned int BAS::settings() {
                            L"Angabe von WRITERESCAPE (NONE oder MARKUP) fehlt.") ||
                    setting(L"WRITERBOM", &BAS::file_writer_bom_type,
                            L"Angabe von WRITERBOM (YES oder NO) fehlt.") ||
+                   setting(L"PARSEERRORS", &BAS::file_parse_errors_type,
+                           L"Angabe von PARSEERRORS (SHOW oder HIDE) fehlt.") ||
                    setting(L"SYSTEM", &BAS::file_system_name,
                            L"System-Identifikator Zeichenkette) fehlt.") ||
                    setting(L"PUBLIC", &BAS::file_public_id,
@@ -79,8 +81,10 @@ unsigned int BAS::file_system_name() { return literal() ? 1 : 0; }
 unsigned int BAS::file_public_id() { return literal() ? 1 : 0; }
 
 unsigned int BAS::file_syntax_type() {
-    static const Word words[] = {{L"SGML", 1}, {L"XML", 2}, {L"HTML", 3}};
-    return word_of(words, 3);
+    // HTML5 before HTML: a keyword matches the start of a longer word
+    // that goes on with a digit.
+    static const Word words[] = {{L"SGML", 1}, {L"XML", 2}, {L"HTML5", 4}, {L"HTML", 3}};
+    return word_of(words, 4);
 }
 
 unsigned int BAS::file_reader_namecase_type() {
@@ -120,6 +124,11 @@ unsigned int BAS::file_writer_escape_type() {
 
 unsigned int BAS::file_writer_bom_type() {
     static const Word words[] = {{L"YES", 2}, {L"NO", 1}};
+    return word_of(words, 2);
+}
+
+unsigned int BAS::file_parse_errors_type() {
+    static const Word words[] = {{L"SHOW", 2}, {L"HIDE", 1}};
     return word_of(words, 2);
 }
 

@@ -42,6 +42,8 @@ ENCODINGtypeItems Bom_der_Datei(const wchar_t* pfad) {
 // default.
 ESCAPEtypeItems Vorgabe_Maskierung(SYNTAXtypeItems syntax) {
     switch (syntax) {
+        // Web pages are mostly converted into markup again.
+        case SYNTAX_HTML5: return ESCAPE_MARKUP;
         case SYNTAX_SGML:
         case SYNTAX_XML:
         case SYNTAX_HTML:
@@ -64,9 +66,11 @@ bool IPR::Skript_Init(const wchar_t* name, bool debug_flag, bool web, bool verbo
 
     const bool xml = basic.IPR_is_XML_Syntax();
     const bool html = !xml && basic.IPR_is_HTML_Syntax();
+    const bool html5 = !xml && !html && basic.IPR_is_HTML5_Syntax();
     dcl.xml = xml ? 1 : 0;
     dcl.html = html ? 1 : 0;
-    dcl.sgml = (!xml && !html) ? 1 : 0;
+    dcl.html5 = html5 ? 1 : 0;
+    dcl.sgml = (!xml && !html && !html5) ? 1 : 0;
     dcl.debug = debug ? 1 : 0;
     // Names are compared without regard to case in SGML and HTML unless
     // NAMECASE says otherwise; in XML only when NAMECASE YES asks for it.
@@ -74,7 +78,8 @@ bool IPR::Skript_Init(const wchar_t* name, bool debug_flag, bool web, bool verbo
     dcl.reader_encoding = basic.Find_ReaderEncoding();
     dcl.bom_encoding = (xml || html) ? ENC_UTF8 : ENC_NONE;
     reader_encoding = dcl.reader_encoding;
-    reader_kodierung = basic.Kodierungsname(ITEM_READERENCODING);
+    // A web page takes any name as a label of the Encoding Standard.
+    reader_kodierung = basic.Kodierungsname(ITEM_READERENCODING, html5);
     writer_encoding = basic.Find_WriterEncoding();
     writer_kodierung = basic.Kodierungsname(ITEM_WRITERENCODING);
 
@@ -88,9 +93,10 @@ bool IPR::Skript_Init(const wchar_t* name, bool debug_flag, bool web, bool verbo
     basic.expand_entities = basic.IPR_is_Expand_Entities_Type();
     dcl.dtd_extern = basic.IPR_is_External_DTD() ? 1 : 0;
     basic.only_defined_data = basic.IPR_is_Only_Defined_PCDATA_Type();
-    const SYNTAXtypeItems syntax = xml ? SYNTAX_XML : html ? SYNTAX_HTML : SYNTAX_SGML;
+    const SYNTAXtypeItems syntax = xml ? SYNTAX_XML : html ? SYNTAX_HTML : html5 ? SYNTAX_HTML5 : SYNTAX_SGML;
     basic.markup_maskieren = basic.Find_WriterEscape(Vorgabe_Maskierung(syntax)) == ESCAPE_MARKUP;
     basic.mit_bom = basic.IPR_is_WriterBom();
+    basic.parse_fehler_zeigen = basic.IPR_is_Parse_Errors_Shown();
 
     if (!Ausdruecke_pruefen()) {
         Nicht_aktiviert();

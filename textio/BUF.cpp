@@ -204,6 +204,8 @@ int BUF::Init(const wchar_t* name, bool bytes) {
     dateiname[0] = basisname[0] = 0;
     dateiname_mb[0] = 0;
     kodierungsname.clear();
+    h5_kodierung.clear();
+    h5_sicher = true;
 
     if (std::wcslen(name) >= BUF_NAMENSLAENGE) {
         // The name is too long to be inserted: the template stands unfilled.
@@ -225,6 +227,7 @@ int BUF::Init(const wchar_t* name, bool bytes) {
     // from the command line or the directory opens the same file.
     const std::string mb = BreitZuSchmal(name);
     const bool standardeingabe = !standardeingabe_name().empty() && standardeingabe_name() == name;
+    aus_standardeingabe = standardeingabe;
     if (standardeingabe) {
         datei = stdin;
     } else if (mb.size() >= sizeof dateiname_mb) {
@@ -300,6 +303,8 @@ int BUF::DateiEinlesen(bool bytes) {
     }
     raw = reinterpret_cast<unsigned char*>(text) + text_groesse_ - (size + 1);
     text[0] = 0;
+    // An empty web page is an empty page, as in a browser.
+    if (size == 0 && html5) return 0;
     if (size == 0) {
         melden(12007, L"Die Datei '%ls' ist leer.");
         return status;
@@ -371,7 +376,7 @@ int BUF::strom_einlesen() {
         melden(13000 + fehlernummer, L"Die Datei '%ls' ist leer oder konnte nicht korrekt gelesen werden.");
         return status;
     }
-    if (gelesen == 0) {
+    if (gelesen == 0 && !html5) {
         melden(12007, L"Die Datei '%ls' ist leer.");
         return status;
     }
@@ -383,7 +388,9 @@ int BUF::strom_einlesen() {
 int BUF::rohtext_dekodieren(bool bytes) {
     const std::uint64_t size = raw_length;
     int ergebnis;
-    if (bytes) {
+    if (html5) {
+        ergebnis = h5_dekodieren();
+    } else if (bytes) {
         erkannt = ENC_NONE;
         decoding = ENC_ISO_8859_1;
         ergebnis = vorgabe_kodierung.empty() ? einzelbytes_dekodieren() : fremd_dekodieren(vorgabe_kodierung);

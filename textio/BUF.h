@@ -96,6 +96,18 @@ public:
     // While set, error messages go through it and repeated ones are held
     // back (not owned).
     MELDUNGEN* meldungen = nullptr;
+    // Set before Init: the file is a web page (SYNTAX = HTML5), whose
+    // encoding is found as browsers find it: a byte-order mark, the
+    // script's READERENCODING (vorgabe_kodierung), the prescan of the first
+    // 1,024 bytes for a meta charset, or windows-1252. Its decoding never
+    // fails and keeps control characters and 0 in the text.
+    bool html5 = false;
+    // The Encoding Standard's name of the encoding found, and whether it
+    // is certain (a mark or the script) or only a guess (prescan, fallback).
+    std::string h5_kodierung;
+    bool h5_sicher = true;
+    // The text came from standard input, which cannot be read again.
+    bool aus_standardeingabe = false;
 
 private:
     void melden(int code, const wchar_t* vorlage);
@@ -107,6 +119,9 @@ private:
     // name that iconv does not know. 0 on success, else the status.
     int fremd_dekodieren(const std::string& name);
     int tafel_dekodieren(const std::int32_t* tafel, const std::wstring& name);
+    // The HTML5 way (BUF_H5.cpp): the encoding found, then the text.
+    int h5_dekodieren();
+    int h5_nach_name(const std::string& name);
     // Terminates the `o` characters decoded; reports a failed decoding
     // (`abbruch` without another fault: memory ran out). 0 or the status.
     int abschliessen(std::size_t o, bool gut, bool abbruch);
@@ -118,6 +133,8 @@ private:
     void puffer_freigeben();
     int positionstext(std::wstring& ort, const wchar_t* position);
 
+    // Invalid sequences become U+FFFD without a message (HTML5).
+    bool ersetzend = false;
     // Size of the allocation behind the text (the raw bytes live in its
     // tail until they are decoded).
     std::uint64_t text_groesse_ = 0;

@@ -50,8 +50,10 @@ int BUF::tafel_dekodieren(const std::int32_t* tafel, const std::wstring& wname) 
     std::size_t o = 0;
     for (std::uint64_t i = 0; i < raw_length; ++i) {
         const std::int32_t c = tafel[raw[i]];
-        if (c > 0) {
+        if (c > 0 || (c == 0 && ersetzend)) {
             text[o++] = static_cast<wchar_t>(c);
+        } else if (c < 0 && ersetzend) {
+            text[o++] = static_cast<wchar_t>(0xFFFD);
         } else if (c < 0) {
             Dekoder_Bytes_melden(wname.c_str(), raw + i, 1, false);
             pos.melden(text, o);
@@ -68,7 +70,8 @@ int BUF::tafel_dekodieren(const std::int32_t* tafel, const std::wstring& wname) 
     return abschliessen(o, gut, false);
 }
 
-// Bytes that are invalid in the encoding are reported like invalid UTF-8:
+// Bytes that are invalid in the encoding are reported like invalid UTF-8
+// (when decoding replaces, they only become U+FFFD and a 0 stays):
 // iconv names no sequence lengths, so each byte it stops at is one
 // sequence, except at the end of the file, where the whole unfinished rest
 // is. A 0 character ends the decoding, as in single-byte reading.
@@ -105,9 +108,10 @@ int BUF::fremd_dekodieren(const std::string& name) {
         return true;
     };
     auto ungueltig = [&](const unsigned char* bytes, std::size_t anzahl, bool am_ende) {
+        const wchar_t ersatz = static_cast<wchar_t>(0xFFFD);
+        if (ersetzend) return speichern(&ersatz, 1);
         Dekoder_Bytes_melden(wname.c_str(), bytes, anzahl, am_ende);
         pos.melden(text, o);
-        const wchar_t ersatz = static_cast<wchar_t>(0xFFFD);
         gut = false;
         return speichern(&ersatz, 1);
     };
@@ -128,7 +132,8 @@ int BUF::fremd_dekodieren(const std::string& name) {
             const FREMDKODIERUNG::Halt halt = kodierung.Dekodieren(p, offen, aus, frei);
             n -= stueck - offen;
             const std::size_t erzeugt = static_cast<std::size_t>(aus - zwischen.data());
-            if (const wchar_t* null = std::wmemchr(zwischen.data(), 0, erzeugt)) {
+            const wchar_t* null = ersetzend ? nullptr : std::wmemchr(zwischen.data(), 0, erzeugt);
+            if (null != nullptr) {
                 // A 0 character ends the text, as in single-byte reading.
                 if (!speichern(zwischen.data(), static_cast<std::size_t>(null - zwischen.data()))) break;
                 Konsole_Text(L"FEHLER: Das Zeichen '0' ist ungültig (<32).\n");

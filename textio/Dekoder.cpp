@@ -163,18 +163,22 @@ int utf32_dekodieren(wchar_t* out, unsigned char* in, unsigned long length, unsi
     return beenden(out, o, stored, ergebnis);
 }
 
-// The run of printable ASCII (0x20 to 0x7F) at the start of the next bytes,
-// widened into `o`. Returns how many bytes it covered; the characters
-// stored past them are overwritten by the following steps. Needs at least
-// 32 bytes of input left, so that the extra characters never reach bytes
-// not yet read when the text is decoded in place.
-inline std::uint32_t ascii_lauf(wchar_t* o, const unsigned char* p) {
+}  // namespace
+
+// The run of ASCII at the start of the next bytes (printable only, 0x20 to
+// 0x7F, unless `steuerung` lets control characters through too), widened
+// into `o`. Returns how many bytes it covered; the characters stored past
+// them are overwritten by the following steps. Needs at least 32 bytes of
+// input left, so that the extra characters never reach bytes not yet read
+// when the text is decoded in place.
+std::uint32_t Dekoder_ASCII_Lauf(wchar_t* o, const unsigned char* p, bool steuerung) {
 #if defined(__SSE2__)
     if constexpr (sizeof(wchar_t) == 4) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         // Signed compare: bytes from 0x80 count as negative, so one compare
         // finds both controls and non-ASCII bytes.
-        const unsigned maske = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20))));
+        const __m128i schranke = steuerung ? _mm_setzero_si128() : _mm_set1_epi8(0x20);
+        const unsigned maske = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, schranke)));
         const __m128i null = _mm_setzero_si128();
         const __m128i lo = _mm_unpacklo_epi8(v, null);
         const __m128i hi = _mm_unpackhi_epi8(v, null);
@@ -189,12 +193,11 @@ inline std::uint32_t ascii_lauf(wchar_t* o, const unsigned char* p) {
     std::uint64_t x;
     std::memcpy(&x, p, 8);
     // A byte below 0x20 borrows and sets its top bit; one from 0x80 has it.
-    const std::uint64_t auffaellig = (x | (x - 0x2020202020202020ULL)) & 0x8080808080808080ULL;
+    const std::uint64_t unten = steuerung ? 0 : (x - 0x2020202020202020ULL);
+    const std::uint64_t auffaellig = (x | unten) & 0x8080808080808080ULL;
     for (int k = 0; k < 8; ++k) o[k] = static_cast<wchar_t>((x >> (8 * k)) & 0xFF);
     return auffaellig == 0 ? 8 : static_cast<std::uint32_t>(std::countr_zero(auffaellig) / 8);
 }
-
-}  // namespace
 
 int copy_byte_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored) {
     for (unsigned long i = 0; i < length; ++i) out[i] = in[i];
@@ -301,7 +304,7 @@ int copy_utf8_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, 
     int ergebnis = 1;
     while (i < n) {
         if (n - i >= 32) {
-            const std::uint32_t lauf = ascii_lauf(o, in + i);
+            const std::uint32_t lauf = Dekoder_ASCII_Lauf(o, in + i, false);
             o += lauf;
             i += lauf;
             if (lauf != 0) continue;

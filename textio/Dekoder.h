@@ -9,6 +9,7 @@
 // followed by one 0 byte. When `stored` is given it receives the number of
 // characters written before the terminator.
 #include <cstddef>
+#include <cstdint>
 
 int copy_byte_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored = nullptr);
 int copy_utf8_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored = nullptr);
@@ -18,6 +19,11 @@ int copy_utf16le_to_unicode(wchar_t* out, unsigned char* in, unsigned long lengt
 int copy_utf16be_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored = nullptr);
 int copy_utf32le_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored = nullptr);
 int copy_utf32be_to_unicode(wchar_t* out, unsigned char* in, unsigned long length, unsigned long* stored = nullptr);
+
+// The run of ASCII bytes at p widened into o (printable ASCII only unless
+// `steuerung`); the number of bytes it covered. At least 32 bytes must
+// follow p, and o may receive 16 characters whatever the count.
+std::uint32_t Dekoder_ASCII_Lauf(wchar_t* o, const unsigned char* p, bool steuerung);
 
 // Reports an invalid byte sequence of the named encoding at its first byte,
 // naming every byte of it ("0xC0 0xBC"); `am_ende`: the end of the file cut

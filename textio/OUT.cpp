@@ -312,24 +312,48 @@ std::size_t kodieren(unsigned char* b, unsigned int c, ENCODINGtypeItems encodin
 }
 
 // The characters that an escaping replaces, by code: 1 in character data
-// and attribute values, 2 in attribute values only.
+// and attribute values, 2 in attribute values only; the HTML5 forms also
+// the controls.
 struct Masken {
     unsigned char text[128] = {};
     unsigned char attribut[128] = {};
+    unsigned char text5[128] = {};
+    unsigned char attribut5[128] = {};
     constexpr Masken() {
         for (unsigned char c : {'&', '<', '>'}) text[c] = attribut[c] = 1;
         attribut[static_cast<unsigned char>('"')] = attribut[static_cast<unsigned char>('\'')] = 2;
+        for (int c = 0; c < 128; ++c) {
+            text5[c] = text[c];
+            attribut5[c] = attribut[c];
+            if (c < 0x20 && c != '\t' && c != '\n') text5[c] = attribut5[c] = 3;
+        }
+        attribut5[static_cast<unsigned char>('\t')] = attribut5[static_cast<unsigned char>('\n')] = 3;
     }
 };
 constexpr Masken MASKEN;
 
+const unsigned char* maske_von(OUTmaskeItems art) {
+    switch (art) {
+        case OUT_MASKE_TEXT: return MASKEN.text;
+        case OUT_MASKE_ATTRIBUT: return MASKEN.attribut;
+        case OUT_MASKE_TEXT_H5: return MASKEN.text5;
+        case OUT_MASKE_ATTRIBUT_H5: return MASKEN.attribut5;
+        default: return nullptr;
+    }
+}
+
+// At most 8 characters, all ASCII.
 const char* ersatztext(unsigned int c) {
     switch (c) {
         case '&': return "&amp;";
         case '<': return "&lt;";
         case '>': return "&gt;";
         case '"': return "&quot;";
-        default: return "&#39;";
+        case '\'': return "&#39;";
+        case '\t': return "&#9;";
+        case '\n': return "&#10;";
+        case '\r': return "&#13;";
+        default: return "&#xFFFD;";
     }
 }
 
@@ -344,15 +368,17 @@ std::size_t ersatz(unsigned char* b, unsigned int c, ENCODINGtypeItems encoding)
 
 void OUT::OUT_Maskierung(OUTmaskeItems art) {
     maske_art_ = art;
-    maske_ = art == OUT_MASKE_TEXT ? MASKEN.text : art == OUT_MASKE_ATTRIBUT ? MASKEN.attribut : nullptr;
+    maske_ = maske_von(art);
 }
 
 void OUT::OUT_Maskiert(const wchar_t* text, OUTmaskeItems art, std::wstring& ziel) {
     if (text == nullptr) return;
-    const unsigned char* maske = art == OUT_MASKE_TEXT ? MASKEN.text : art == OUT_MASKE_ATTRIBUT ? MASKEN.attribut : nullptr;
+    const unsigned char* maske = maske_von(art);
+    const bool h5 = art >= OUT_MASKE_TEXT_H5;
     for (; *text != 0; ++text) {
         const unsigned int c = static_cast<unsigned int>(*text);
-        if (maske == nullptr || c >= 0x80 || maske[c] == 0) {
+        const bool ersetzen = maske != nullptr && (c < 0x80 ? maske[c] != 0 : h5 && (c == 0xFFFE || c == 0xFFFF));
+        if (!ersetzen) {
             ziel.push_back(*text);
             continue;
         }
@@ -431,7 +457,7 @@ int OUT::text_schreiben(const wchar_t* s) {
             if (*s == 0) break;
             if constexpr (mit_maske) {
                 // A replacement is ASCII as well: its bytes go in as they are.
-                if (maskiert(static_cast<unsigned int>(*s)) && n + 6 <= OUT_PUFFERGROESSE) {
+                if (maskiert(static_cast<unsigned int>(*s)) && n + 8 <= OUT_PUFFERGROESSE) {
                     for (const char* t = ersatztext(static_cast<unsigned int>(*s)); *t != 0; ++t)
                         block[n++] = static_cast<unsigned char>(*t);
                     continue;

@@ -25,8 +25,17 @@ constexpr std::size_t OUT_PUFFERGROESSE = 16384;
 
 // How the writer escapes what it is given, for text that comes from a
 // document and goes into markup: not at all, as character data (& < >),
-// or as an attribute value (& < > " ').
-enum OUTmaskeItems : int { OUT_MASKE_KEINE = 0, OUT_MASKE_TEXT = 1, OUT_MASKE_ATTRIBUT = 2 };
+// or as an attribute value (& < > " '). The HTML5 forms write the tree's
+// characters so that XML reads them back unchanged: a CR (and in attribute
+// values a tab and a line feed) as a character reference, the characters
+// XML cannot hold (controls, U+FFFE, U+FFFF) as a reference to U+FFFD.
+enum OUTmaskeItems : int {
+    OUT_MASKE_KEINE = 0,
+    OUT_MASKE_TEXT = 1,
+    OUT_MASKE_ATTRIBUT = 2,
+    OUT_MASKE_TEXT_H5 = 3,
+    OUT_MASKE_ATTRIBUT_H5 = 4
+};
 
 class OUT {
 public:
@@ -96,7 +105,10 @@ private:
     int beginnen(bool erstellt, ENCODINGtypeItems encoding, bool mark);
     bool fremd_einrichten(ENCODINGtypeItems encoding, const std::string& kodierung);
     bool schreiben(const unsigned char* bytes, std::size_t n);
-    bool maskiert(unsigned int c) const { return maske_ != nullptr && c < 0x80 && maske_[c] != 0; }
+    bool maskiert(unsigned int c) const {
+        return maske_ != nullptr &&
+               (c < 0x80 ? maske_[c] != 0 : maske_art_ >= OUT_MASKE_TEXT_H5 && (c == 0xFFFE || c == 0xFFFF));
+    }
     // The body of OUT_Write_String, with or without the escaping.
     template <bool mit_maske>
     int text_schreiben(const wchar_t* s);
