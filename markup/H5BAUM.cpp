@@ -510,13 +510,25 @@ H5BAUM::Ort H5BAUM::einfuegeort(const Offen* ziel) {
             if (lb < 0 && ist(stapel[i], A_TABLE)) lb = i;
             if (lb >= 0 && (lt >= 0 || !im_stapel(A_TEMPLATE))) break;
         }
-        if (lt >= 0 && (lb < 0 || lt > lb)) return {stapel[lt].knoten, 0};
-        if (lb < 0) return {stapel[0].knoten, 0};
+        if (lt >= 0 && (lb < 0 || lt > lb)) return flach({stapel[lt].knoten, 0}, ziel);
+        if (lb < 0) return flach({stapel[0].knoten, 0}, ziel);
         const int e = senke->eltern(stapel[lb].knoten);
-        if (e >= 0) return {e, stapel[lb].knoten};
-        return {stapel[lb - 1].knoten, 0};
+        if (e >= 0) return flach({e, stapel[lb].knoten}, ziel);
+        return flach({stapel[lb - 1].knoten, 0}, ziel);
     }
-    return {z.knoten, 0};
+    return flach({z.knoten, 0}, ziel);
+}
+
+// Past TIEFE_GRENZE open elements a node goes beside the element it would
+// go into, as browsers build such pages: 100,000 unclosed <b> become a
+// run of siblings instead of a tree that no walk could descend, and every
+// element and character stays, in order. The adoption agency's own place
+// (ziel) is left as it is.
+H5BAUM::Ort H5BAUM::flach(Ort o, const Offen* ziel) const {
+    if (ziel != nullptr || stapel.size() <= TIEFE_GRENZE || o.vor != 0) return o;
+    const int e = senke->eltern(o.eltern);
+    if (e > 0) o.eltern = e;
+    return o;
 }
 
 void H5BAUM::platzieren(int knoten, Ort o) {

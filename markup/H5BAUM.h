@@ -223,6 +223,8 @@ private:
         int vor;
     };
     Ort einfuegeort(const Offen* ziel = nullptr);
+    Ort flach(Ort o, const Offen* ziel) const;
+    static constexpr size_t TIEFE_GRENZE = 512;  // open elements before nodes go beside (flach)
     int erzeugen(const H5TOK* t, int32_t atom, H5NS ns, const H5ATTRIBUT* a, size_t n, int vorlage = 0,
                  const wchar_t* von = nullptr, const wchar_t* bis = nullptr);
     int einfuegen(const H5TOK& t, int32_t atom);  // insert an HTML element for a start tag
