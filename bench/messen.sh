@@ -136,6 +136,7 @@ if [[ " ${groessen[*]} " == *" 10 "* && " ${groessen[*]} " == *" 100 "* ]]; then
     for schluessel in "${!zeit_von[@]}"; do
         [[ $schluessel == *"|100" ]] || continue
         label=${schluessel%|100}
+        [ -n "${zeit_von[$label|10]:-}" ] || continue   # the rules run has no 10 MB row
         awk -v l="$label" -v a="${zeit_von[$label|10]}" -v b="${zeit_von[$label|100]}" \
             'BEGIN { if (a < 0.05) printf "  %-26s (too short at 10 MB)\n", l
                      else printf "  %-26s %5.2f\n", l, b / (10 * a) }'
