@@ -271,9 +271,9 @@ public:
     // HTML5 documents: tags built from the items as XML (CNV_Html5.cpp).
     int H5_Starttag_Schreiben(int item);
     int H5_Endtag_Schreiben(int item);
-    const wchar_t* H5_Name(int item, bool attribut, bool fremd);
+    std::wstring_view H5_Name(int item, bool attribut, bool fremd);
     std::wstring h5_name, h5_tag;
-    std::vector<std::pair<const wchar_t*, int>> h5_attribute;
+    std::vector<std::pair<std::wstring_view, int>> h5_attribute;
     std::deque<std::wstring> h5_umbenannt;
     // The start tag of the element that an end tag closes; -1 when none.
     int Passender_Starttag(int endtag);

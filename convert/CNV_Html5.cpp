@@ -71,15 +71,15 @@ bool ist_xlink(std::wstring_view n) {
 
 // The XML name of an element or attribute (attribute: prefixes as above);
 // empty for an attribute the copy leaves out.
-const wchar_t* CNV::H5_Name(int item, bool attribut, bool fremd) {
+std::wstring_view CNV::H5_Name(int item, bool attribut, bool fremd) {
     const std::wstring_view n = meta.Item(item).Text();
     if (attribut) {
-        if (n == L"xmlns" || n.starts_with(L"xmlns:")) return L"";
-        if ((fremd && ist_xlink(n)) || (n.starts_with(L"xml:") && ist_ncname(n.substr(4)))) return Itemname(item);
+        if (n == L"xmlns" || n.starts_with(L"xmlns:")) return {};
+        if ((fremd && ist_xlink(n)) || (n.starts_with(L"xml:") && ist_ncname(n.substr(4)))) return n;
     }
-    if (ist_ncname(n)) return Itemname(item);
+    if (ist_ncname(n)) return n;
     ncname(n, h5_name);
-    return h5_name.c_str();
+    return h5_name;
 }
 
 // The whole tag is composed first and written in one piece.
@@ -102,13 +102,13 @@ int CNV::H5_Starttag_Schreiben(int item) {
     int i = item + 1;
     for (; i < n && (meta.Item(i).kind & 0x840) == 0x840; ++i) {
         if (meta.Item(i).kind != META_ATTR_NAME || meta.Item(i).start == nullptr) continue;
-        const wchar_t* name = H5_Name(i, true, ns != 0);
-        if (*name == 0) continue;
-        if (name == h5_name.c_str()) name = h5_umbenannt.emplace_back(h5_name).c_str();
+        std::wstring_view name = H5_Name(i, true, ns != 0);
+        if (name.empty()) continue;
+        if (name.data() == h5_name.data()) name = h5_umbenannt.emplace_back(h5_name);
         bool doppelt = false;
-        for (const auto& [vorher, stelle] : h5_attribute) doppelt = doppelt || std::wcscmp(vorher, name) == 0;
+        for (const auto& [vorher, stelle] : h5_attribute) doppelt = doppelt || vorher == name;
         if (doppelt) continue;
-        xlink = xlink || std::wcsncmp(name, L"xlink:", 6) == 0;
+        xlink = xlink || name.starts_with(L"xlink:");
         h5_attribute.emplace_back(name, i);
     }
     const int schluss = i;
