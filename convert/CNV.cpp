@@ -101,6 +101,9 @@ int CNV::CheckDecCodesASCII() {
 int CNV::AusgabeWrite(const wchar_t* text) { return ausgabe_in_gebrauch->OUT_Write_String(text); }
 int CNV::AusgabeWrite(wchar_t c) { return ausgabe_in_gebrauch->OUT_Write_Char(c); }
 int CNV::AusgabeWrite(unsigned int code) { return ausgabe_in_gebrauch->OUT_Write_Int(code); }
+int CNV::AusgabeWrite(std::wstring_view text) {
+    return ausgabe_in_gebrauch->OUT_Write_String(text.data(), text.size());
+}
 
 int CNV::Maskiert_Schreiben(const wchar_t* text, OUTmaskeItems art) {
     OUT* out = ausgabe_in_gebrauch;

@@ -121,6 +121,8 @@ public:
     virtual int AusgabeWrite(const wchar_t* text);
     virtual int AusgabeWrite(wchar_t c);
     virtual int AusgabeWrite(unsigned int code);
+    // Text whose terminator stands right behind the view.
+    virtual int AusgabeWrite(std::wstring_view text);
     // Takes the script, its buffer, the declaration record, the tracking
     // records and the global writer from the interpreter; chooses the writer
     // in use and, with web output, lets both buffers copy their messages
@@ -278,7 +280,7 @@ public:
     // The start tag of the element that an end tag closes; -1 when none.
     int Passender_Starttag(int endtag);
     // Writes a piece of unconverted markup; 0 after its message.
-    int Markup_Schreiben(const wchar_t* text, const wchar_t* label, const wchar_t* vorlage, const wchar_t* argument,
+    int Markup_Schreiben(std::wstring_view text, const wchar_t* label, const wchar_t* vorlage, const wchar_t* argument,
                          int item);
 
     // Conditions.

@@ -23,8 +23,11 @@
 
 namespace {
 
-const wchar_t* const NS_URI[] = {L"http://www.w3.org/1999/xhtml", L"http://www.w3.org/2000/svg",
-                                 L"http://www.w3.org/1998/Math/MathML"};
+using namespace std::string_view_literals;
+
+// Literals as views: the composed tags take them without measuring them.
+constexpr std::wstring_view NS_URI[] = {L"http://www.w3.org/1999/xhtml"sv, L"http://www.w3.org/2000/svg"sv,
+                                        L"http://www.w3.org/1998/Math/MathML"sv};
 
 bool ist_buchstabe(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
 
@@ -74,8 +77,8 @@ bool ist_xlink(std::wstring_view n) {
 std::wstring_view CNV::H5_Name(int item, bool attribut, bool fremd) {
     const std::wstring_view n = meta.Item(item).Text();
     if (attribut) {
-        if (n == L"xmlns" || n.starts_with(L"xmlns:")) return {};
-        if ((fremd && ist_xlink(n)) || (n.starts_with(L"xml:") && ist_ncname(n.substr(4)))) return n;
+        if (n == L"xmlns"sv || n.starts_with(L"xmlns:"sv)) return {};
+        if ((fremd && ist_xlink(n)) || (n.starts_with(L"xml:"sv) && ist_ncname(n.substr(4)))) return n;
     }
     if (ist_ncname(n)) return n;
     ncname(n, h5_name);
@@ -87,10 +90,10 @@ int CNV::H5_Starttag_Schreiben(int item) {
     const int ns = meta.Namensraum(item);
     const int eltern = meta.Item(item).link - 1;
     std::wstring& t = h5_tag;
-    t.assign(L"<");
+    t.assign(1, L'<');
     t += H5_Name(item, false, false);
     if (eltern < 0 || meta.Namensraum(eltern) != ns) {
-        t += L" xmlns=\"";
+        t += L" xmlns=\""sv;
         t += NS_URI[ns >= 0 && ns < 3 ? ns : 0];
         t += L'"';
     }
@@ -108,15 +111,15 @@ int CNV::H5_Starttag_Schreiben(int item) {
         bool doppelt = false;
         for (const auto& [vorher, stelle] : h5_attribute) doppelt = doppelt || vorher == name;
         if (doppelt) continue;
-        xlink = xlink || name.starts_with(L"xlink:");
+        xlink = xlink || name.starts_with(L"xlink:"sv);
         h5_attribute.emplace_back(name, i);
     }
     const int schluss = i;
-    if (xlink) t += L" xmlns:xlink=\"http://www.w3.org/1999/xlink\"";
+    if (xlink) t += L" xmlns:xlink=\"http://www.w3.org/1999/xlink\""sv;
     for (const auto& [name, stelle] : h5_attribute) {
         t += L' ';
         t += name;
-        t += L"=\"";
+        t += L"=\""sv;
         for (int w = stelle + 1; w < schluss && meta.Item(w).kind == META_ATTR_DATA; ++w) {
             const wchar_t* wert = meta.Item(w).start;
             if (wert == nullptr) continue;
@@ -125,21 +128,21 @@ int CNV::H5_Starttag_Schreiben(int item) {
                 continue;
             }
             for (; *wert != 0; ++wert) {
-                if (*wert == L'"') t += L"&quot;";
+                if (*wert == L'"') t += L"&quot;"sv;
                 else t += *wert;
             }
         }
         t += L'"';
     }
-    t += schluss < n && meta.Item(schluss).kind == META_EMPTYTAG_CLOSE ? L"/>" : L">";
-    return Markup_Schreiben(t.c_str(), L"Starttag", L"Der Starttag '%ls' konnte nicht ausgegeben werden.",
+    t += schluss < n && meta.Item(schluss).kind == META_EMPTYTAG_CLOSE ? L"/>"sv : L">"sv;
+    return Markup_Schreiben(t, L"Starttag", L"Der Starttag '%ls' konnte nicht ausgegeben werden.",
                             Itemname(item), item);
 }
 
 int CNV::H5_Endtag_Schreiben(int item) {
-    h5_tag.assign(L"</");
+    h5_tag.assign(L"</"sv);
     h5_tag += H5_Name(item, false, false);
     h5_tag += L'>';
-    return Markup_Schreiben(h5_tag.c_str(), L"Endtag", L"Der Endtag '%ls' konnte nicht ausgegeben werden.",
+    return Markup_Schreiben(h5_tag, L"Endtag", L"Der Endtag '%ls' konnte nicht ausgegeben werden.",
                             Itemname(item), item);
 }

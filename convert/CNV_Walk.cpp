@@ -109,7 +109,7 @@ void CNV::Fehler_Dokument(const wchar_t* label, const wchar_t* vorlage, const wc
     quelle.Fehlermeldung(-1, 0, label, vorlage, argument, Dokumentstelle(item));
 }
 
-int CNV::Markup_Schreiben(const wchar_t* text, const wchar_t* label, const wchar_t* vorlage,
+int CNV::Markup_Schreiben(std::wstring_view text, const wchar_t* label, const wchar_t* vorlage,
                           const wchar_t* argument, int item) {
     if (AusgabeWrite(text)) return 1;
     Fehler_Dokument(label, vorlage, argument, item);

@@ -435,14 +435,15 @@ unsigned char* ascii_packen(const wchar_t*& s, const wchar_t* ende, unsigned cha
 }  // namespace
 
 template <bool mit_maske>
-int OUT::text_schreiben(const wchar_t* s) {
+int OUT::text_schreiben(const wchar_t* s, const wchar_t* bekannt) {
     unsigned char* block = puffer_.get();
     std::size_t n = belegt_;
     // Most output is ASCII, which both byte encodings write as it stands.
     const bool ascii_gleich = encoding == ENC_UTF8 || encoding == ENC_ISO_8859_1;
     // The buffer is handed on only when it is full, so a failing device
     // shows in the same call as when the stream did the buffering.
-    const wchar_t* const ende = !mit_maske && ascii_gleich ? s + std::wcslen(s) : s;
+    // `bekannt`: where s ends, when the caller knows; null otherwise.
+    const wchar_t* const ende = !mit_maske && ascii_gleich ? (bekannt != nullptr ? bekannt : s + std::wcslen(s)) : s;
     for (; *s != 0; ++s) {
         if (ascii_gleich) {
             // A run of ASCII up to the end of the room left (and up to the
@@ -503,7 +504,14 @@ int OUT::OUT_Write_String(const wchar_t* s) {
     if (fehler_gemeldet_) return 0;
     if (fremd_) return fremd_text(s, 9302);
     // Plain text, most of the output, keeps a loop without the escaping.
-    return maske_ == nullptr ? text_schreiben<false>(s) : text_schreiben<true>(s);
+    return maske_ == nullptr ? text_schreiben<false>(s, nullptr) : text_schreiben<true>(s, nullptr);
+}
+
+int OUT::OUT_Write_String(const wchar_t* s, std::size_t n) {
+    if (s == nullptr || n == 0 || !open || stream == nullptr) return 1;
+    if (fehler_gemeldet_) return 0;
+    if (fremd_) return fremd_text(s, 9302);
+    return maske_ == nullptr ? text_schreiben<false>(s, s + n) : text_schreiben<true>(s, nullptr);
 }
 
 // Text for an encoding of iconv's, escaped first when the mode asks for it.

@@ -61,6 +61,9 @@ public:
     int OUT_Write_Char(wchar_t c);
     int OUT_Write_Int(unsigned int c);
     int OUT_Write_String(const wchar_t* s);
+    // The same for s of n characters with its terminator behind them
+    // (a composed tag), without measuring it again.
+    int OUT_Write_String(const wchar_t* s, std::size_t n);
     // Writes n characters given one byte each (codes up to 255) as the
     // calls above would; runs of ASCII go to a file whose encoding keeps
     // them as they are in one piece. For large ASCII texts (the tracking
@@ -111,7 +114,7 @@ private:
     }
     // The body of OUT_Write_String, with or without the escaping.
     template <bool mit_maske>
-    int text_schreiben(const wchar_t* s);
+    int text_schreiben(const wchar_t* s, const wchar_t* ende);
     bool leeren();
     int schreibfehler(int code);
     bool schliessen();

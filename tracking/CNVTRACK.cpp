@@ -158,6 +158,11 @@ int CNVTRACK::AusgabeWrite(const wchar_t* text) {
     return CNV::AusgabeWrite(text);
 }
 
+int CNVTRACK::AusgabeWrite(std::wstring_view text) {
+    if (track_ziel != nullptr && !track_ziel->Voll()) return AusgabeWrite(text.data());
+    return CNV::AusgabeWrite(text);
+}
+
 int CNVTRACK::AusgabeWrite(wchar_t c) {
     if (ausgabe_in_gebrauch->OUT_Maskierung() != OUT_MASKE_KEINE) {
         const wchar_t text[2] = {c, 0};

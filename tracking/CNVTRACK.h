@@ -58,6 +58,7 @@ public:
     int AusgabeWrite(const wchar_t* text) override;
     int AusgabeWrite(wchar_t c) override;
     int AusgabeWrite(unsigned int code) override;
+    int AusgabeWrite(std::wstring_view text) override;
     int Interpreter_Initialisierung(IPR* ipr) override;
     ~CNVTRACK() override = default;
 
