@@ -19,6 +19,10 @@ namespace {
 // link of a piece's first item names the piece; the last walk sets both as
 // the other readers have them.
 constexpr int32_t NS_SVG = 1, NS_MATHML = 2, SELBST = 4;
+// An attribute name's value holds its atom plus one (0: none), so that the
+// last walk numbers the name without reading its text again: by then the
+// text has long left the cache.
+constexpr int32_t ATOM_GRENZE = 1 << 20;
 
 int32_t ns_code(H5NS ns) { return ns == H5NS::SVG ? NS_SVG : ns == H5NS::MATHML ? NS_MATHML : 0; }
 
@@ -171,6 +175,11 @@ void H5LESER::name_item(METAtypeItems art, const wchar_t* quelle, std::wstring_v
     spanne(quelle, q_ende, item);
 }
 
+int32_t H5LESER::attribut_wert(std::wstring_view name) {
+    const int32_t atom = namen != nullptr ? namen->atom(name) : -1;
+    return atom >= 0 && atom < ATOM_GRENZE ? atom + 1 : 0;
+}
+
 void H5LESER::attribut_items(const H5ATTRIBUT& a, bool aus_quelle) {
     // Foreign attributes keep their prefix in the name (xlink:href).
     std::wstring qualifiziert;
@@ -180,15 +189,16 @@ void H5LESER::attribut_items(const H5ATTRIBUT& a, bool aus_quelle) {
         qualifiziert += a.name;
         name = qualifiziert;
     }
+    const int32_t wert = attribut_wert(name);
     if (aus_quelle && a.von != nullptr && im_text(a.von)) {
-        name_item(META_ATTR_NAME, a.von, name, 0, 0);
+        name_item(META_ATTR_NAME, a.von, name, wert, 0);
     } else {
         const wchar_t* t = ablegen(name);
         if (t == nullptr) {
             speicher_voll = true;
             return;
         }
-        anfuegen(META_ATTR_NAME, t, t + name.size());
+        anfuegen(META_ATTR_NAME, t, t + name.size(), wert);
     }
     if (a.wert.empty()) return;
     const wchar_t* w = a.wert.data();
@@ -731,6 +741,15 @@ bool H5LESER::ordnen(int32_t& gesamt) {
     return true;
 }
 
+// The number of an item's name in the name table, looked up once per atom.
+int H5LESER::name_nummer(const META::metaitem& it, int32_t atom, std::vector<int>& nummer_von_atom) {
+    NAMEN& tabelle = Namenstabelle();
+    if (atom < 0 || atom >= ATOM_GRENZE) return tabelle.Nummer(it.start, it.end);
+    if (static_cast<size_t>(atom) >= nummer_von_atom.size()) nummer_von_atom.resize(static_cast<size_t>(atom) + 1, 0);
+    if (nummer_von_atom[atom] == 0) nummer_von_atom[atom] = tabelle.Nummer(it.start, it.end);
+    return nummer_von_atom[atom];
+}
+
 // Levels, sibling numbers and links as SGMLR sets them; the namespaces of
 // foreign elements and the names' numbers; the nesting limit.
 bool H5LESER::ebenen_setzen(int32_t gesamt) {
@@ -742,7 +761,6 @@ bool H5LESER::ebenen_setzen(int32_t gesamt) {
     int32_t oberste = 0;  // sibling count of the top level
     std::vector<std::pair<int32_t, uint8_t>> fremde;
     std::vector<int> nummer_von_atom;
-    NAMEN& tabelle = Namenstabelle();
     for (int32_t i = 0; i < gesamt; ++i) {
         META::metaitem& it = meta->Item(i);
         const int32_t ebene = static_cast<int32_t>(stapel.size());
@@ -762,16 +780,7 @@ bool H5LESER::ebenen_setzen(int32_t gesamt) {
             it.value = ++(stapel.empty() ? oberste : stapel.back().geschwister);
             it.link = eltern;
             if ((link & 3) != 0) fremde.emplace_back(i, static_cast<uint8_t>(link & 3));
-            int nummer;
-            if (atom >= 0 && static_cast<size_t>(atom) < 1u << 20) {
-                if (static_cast<size_t>(atom) >= nummer_von_atom.size())
-                    nummer_von_atom.resize(static_cast<size_t>(atom) + 1, 0);
-                if (nummer_von_atom[atom] == 0) nummer_von_atom[atom] = tabelle.Nummer(it.start, it.end);
-                nummer = nummer_von_atom[atom];
-            } else {
-                nummer = tabelle.Nummer(it.start, it.end);
-            }
-            meta->Name_erfassen(i, nummer);
+            meta->Name_erfassen(i, name_nummer(it, atom, nummer_von_atom));
             stapel.push_back({i, 0});
             break;
         }
@@ -787,6 +796,8 @@ bool H5LESER::ebenen_setzen(int32_t gesamt) {
             it.value = 0;
             break;
         case META_ATTR_NAME:
+            meta->Name_erfassen(i, name_nummer(it, it.value - 1, nummer_von_atom));
+            [[fallthrough]];
         case META_ATTR_DATA:
             it.level = ebene - 1 < 0 ? 0 : ebene - 1;
             it.link = stapel.size() >= 2 ? stapel[stapel.size() - 2].start + 1 : 0;

@@ -130,6 +130,7 @@ private:
     wchar_t* name_ablegen(int32_t atom, std::wstring_view name);
     void name_item(METAtypeItems art, const wchar_t* quelle, std::wstring_view name, int value, int link);
     void attribut_items(const H5ATTRIBUT& a, bool fremd);
+    int32_t attribut_wert(std::wstring_view name);
     void text_items(const H5TEXT& t, bool anschluss);
     void text_kompakt(const H5TEXT& t, bool anschluss);
     static void einschreiben(wchar_t* ziel, std::wstring_view text, const wchar_t* ende);
@@ -157,6 +158,7 @@ private:
     bool abschliessen();
     bool ordnen(int32_t& gesamt);
     bool ebenen_setzen(int32_t gesamt);
+    static int name_nummer(const META::metaitem& it, int32_t atom, std::vector<int>& nummer_von_atom);
 
     // Parse errors.
     static void fehler_melden(void* kontext, const char* code, const wchar_t* stelle);
