@@ -298,6 +298,10 @@ void H5TOKEN::referenz(const wchar_t* amp, bool im_attribut) {
     p = q;
 }
 
+// The states of a tag go straight on to the next one with goto: each way
+// round the switch is an indirect jump that the processor guesses badly,
+// and a page has a tag every few dozen characters. Only transitions that
+// hand out no token jump.
 bool H5TOKEN::naechstes(H5TOK& t) {
     if (fertig_da) {
         t = fertig;
@@ -321,7 +325,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 if (*p == L'<') {
                     ++p;
                     zustand = TAG_OFFEN;
-                    break;
+                    goto tag_offen;
                 }
                 if (*p == L'&') {
                     const wchar_t* amp = p++;
@@ -368,15 +372,18 @@ bool H5TOKEN::naechstes(H5TOK& t) {
             break;
         }
         case TAG_OFFEN:
+        tag_offen:
             c = lies();
             if (c == L'!') {
                 zustand = MARKUP_DEKL;
             } else if (c == L'/') {
                 zustand = ENDTAG_OFFEN;
+                goto endtag_offen;
             } else if (alpha(c)) {
                 zurueck();
                 tag_beginnen(false, p - 1);
                 zustand = TAGNAME;
+                goto tagname;
             } else if (c == L'?') {
                 fehler("unexpected-question-mark-instead-of-tag-name", vorher);
                 zurueck();
@@ -394,11 +401,13 @@ bool H5TOKEN::naechstes(H5TOK& t) {
             }
             break;
         case ENDTAG_OFFEN:
+        endtag_offen:
             c = lies();
             if (alpha(c)) {
                 zurueck();
                 tag_beginnen(true, p - 2);
                 zustand = TAGNAME;
+                goto tagname;
             } else if (c == L'>') {
                 fehler("missing-end-tag-name", vorher);
                 zustand = DATEN;
@@ -413,13 +422,16 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 zustand = BOGUS_KOMMENTAR;
             }
             break;
-        case TAGNAME: {
+        case TAGNAME:
+        tagname: {
             const wchar_t* a = p;
             while ((*p >= L'a' && *p <= L'z') || ziffer(*p) || *p == L'-') ++p;
             if (p > a) sp_bereich(name, tagpuffer, a, p);
             c = lies();
-            if (leer(c)) zustand = VOR_ATTRNAME;
-            else if (c == L'/') zustand = SELBST_SCHLIESSEND;
+            if (leer(c)) {
+                zustand = VOR_ATTRNAME;
+                goto vor_attrname;
+            } else if (c == L'/') zustand = SELBST_SCHLIESSEND;
             else if (c == L'>') tag_ausgeben();
             else if (c == 0) {
                 fehler("unexpected-null-character", vorher);
@@ -563,8 +575,9 @@ bool H5TOKEN::naechstes(H5TOK& t) {
             }
             break;
         case VOR_ATTRNAME:
+        vor_attrname:
             c = lies();
-            if (leer(c)) break;
+            if (leer(c)) goto vor_attrname;
             if (c == L'/' || c == L'>' || c == DE) {
                 zurueck();
                 zustand = NACH_ATTRNAME;
@@ -579,9 +592,11 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 zurueck();
                 attribut_beginnen();
                 zustand = ATTRNAME;
+                goto attrname;
             }
             break;
-        case ATTRNAME: {
+        case ATTRNAME:
+        attrname: {
             Spanne& n = roh.back().name;
             const wchar_t* a = p;
             while ((*p >= L'a' && *p <= L'z') || *p == L'-' || *p == L':' || *p == L'_' || ziffer(*p)) ++p;
@@ -594,6 +609,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
             } else if (c == L'=') {
                 attributname_fertig();
                 zustand = VOR_ATTRWERT;
+                goto vor_attrwert;
             } else if (c == 0) {
                 fehler("unexpected-null-character", vorher);
                 sp_neu(n, tagpuffer, 0xFFFD);
@@ -618,11 +634,13 @@ bool H5TOKEN::naechstes(H5TOK& t) {
             }
             break;
         case VOR_ATTRWERT:
+        vor_attrwert:
             c = lies();
             if (leer(c)) break;
             if (c == L'"' || c == L'\'') {
                 sp_start(roh.back().wert, p);
                 zustand = c == L'"' ? ATTRWERT_DQ : ATTRWERT_SQ;
+                goto attrwert_zitiert;
             } else if (c == L'>') {
                 fehler("missing-attribute-value", vorher);
                 tag_ausgeben();
@@ -630,10 +648,12 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 zurueck();
                 sp_start(roh.back().wert, p);
                 zustand = ATTRWERT_UQ;
+                goto attrwert_frei;
             }
             break;
         case ATTRWERT_DQ:
-        case ATTRWERT_SQ: {
+        case ATTRWERT_SQ:
+        attrwert_zitiert: {
             const wchar_t q = zustand == ATTRWERT_DQ ? L'"' : L'\'';
             Spanne& w = roh.back().wert;
             const wchar_t* a = p;
@@ -643,6 +663,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
             if (c == q) {
                 roh.back().bis = p;
                 zustand = NACH_ATTRWERT;
+                goto nach_attrwert;
             } else if (c == L'&') {
                 referenz(vorher, true);
             } else if (c == 0) {
@@ -655,7 +676,8 @@ bool H5TOKEN::naechstes(H5TOK& t) {
             }
             break;
         }
-        case ATTRWERT_UQ: {
+        case ATTRWERT_UQ:
+        attrwert_frei: {
             Spanne& w = roh.back().wert;
             const wchar_t* a = p;
             while (schlicht(*p) && !leer(*p) && *p != L'&' && *p != L'>' && *p != L'"' && *p != L'\'' &&
@@ -666,6 +688,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
             if (leer(c)) {
                 roh.back().bis = vorher;
                 zustand = VOR_ATTRNAME;
+                goto vor_attrname;
             } else if (c == L'&') {
                 referenz(vorher, true);
             } else if (c == L'>') {
@@ -684,9 +707,12 @@ bool H5TOKEN::naechstes(H5TOK& t) {
             break;
         }
         case NACH_ATTRWERT:
+        nach_attrwert:
             c = lies();
-            if (leer(c)) zustand = VOR_ATTRNAME;
-            else if (c == L'/') zustand = SELBST_SCHLIESSEND;
+            if (leer(c)) {
+                zustand = VOR_ATTRNAME;
+                goto vor_attrname;
+            } else if (c == L'/') zustand = SELBST_SCHLIESSEND;
             else if (c == L'>') tag_ausgeben();
             else if (c == DE) {
                 tag_dateiende();
