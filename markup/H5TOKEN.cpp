@@ -440,6 +440,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 tag_dateiende();
             } else {
                 sp_zeichen(name, tagpuffer, vorher, klein(c));
+                goto tagname;
             }
             break;
         }
@@ -616,6 +617,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
             } else {
                 if (c == L'"' || c == L'\'' || c == L'<') fehler("unexpected-character-in-attribute-name", vorher);
                 sp_zeichen(n, tagpuffer, vorher, klein(c));
+                goto attrname;
             }
             break;
         }
@@ -666,6 +668,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 goto nach_attrwert;
             } else if (c == L'&') {
                 referenz(vorher, true);
+                goto attrwert_zitiert;
             } else if (c == 0) {
                 fehler("unexpected-null-character", vorher);
                 sp_neu(w, tagpuffer, 0xFFFD);
@@ -673,6 +676,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 tag_dateiende();
             } else {
                 sp_zeichen(w, tagpuffer, vorher, static_cast<wchar_t>(c));
+                goto attrwert_zitiert;
             }
             break;
         }
@@ -691,6 +695,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 goto vor_attrname;
             } else if (c == L'&') {
                 referenz(vorher, true);
+                goto attrwert_frei;
             } else if (c == L'>') {
                 roh.back().bis = vorher;
                 tag_ausgeben();
@@ -703,6 +708,7 @@ bool H5TOKEN::naechstes(H5TOK& t) {
                 if (c == L'"' || c == L'\'' || c == L'<' || c == L'=' || c == L'`')
                     fehler("unexpected-character-in-unquoted-attribute-value", vorher);
                 sp_zeichen(w, tagpuffer, vorher, static_cast<wchar_t>(c));
+                goto attrwert_frei;
             }
             break;
         }
