@@ -76,7 +76,9 @@ bool ist_xlink(std::wstring_view n) {
 // empty for an attribute the copy leaves out.
 std::wstring_view CNV::H5_Name(int item, bool attribut, bool fremd) {
     const std::wstring_view n = meta.Item(item).Text();
-    if (attribut) {
+    // Names with a prefix of their own all begin with "x": the others skip
+    // the comparisons.
+    if (attribut && !n.empty() && n[0] == L'x') {
         if (n == L"xmlns"sv || n.starts_with(L"xmlns:"sv)) return {};
         if ((fremd && ist_xlink(n)) || (n.starts_with(L"xml:"sv) && ist_ncname(n.substr(4)))) return n;
     }

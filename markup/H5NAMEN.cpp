@@ -62,10 +62,19 @@ int32_t H5NAMEN::neu(std::wstring_view n) {
     return a;
 }
 
+// Names are short: compared here in line rather than by a library call.
+bool H5NAMEN::gleich(int32_t atom, std::wstring_view n) const {
+    if (laenge[atom] != n.size()) return false;
+    const wchar_t* a = zeichen.data() + anfang[atom];
+    for (size_t k = 0; k < n.size(); ++k)
+        if (a[k] != n[k]) return false;
+    return true;
+}
+
 int32_t H5NAMEN::atom(std::wstring_view n) {
     size_t i = streuwert(n) & (tabelle.size() - 1);
     while (tabelle[i] >= 0) {
-        if (name(tabelle[i]) == n) return tabelle[i];
+        if (gleich(tabelle[i], n)) return tabelle[i];
         i = (i + 1) & (tabelle.size() - 1);
     }
     const bool hat_gross = std::any_of(n.begin(), n.end(), [](wchar_t c) { return c >= L'A' && c <= L'Z'; });

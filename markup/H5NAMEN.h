@@ -52,6 +52,7 @@ public:
 
 private:
     int32_t neu(std::wstring_view name);
+    bool gleich(int32_t atom, std::wstring_view n) const;
     std::vector<wchar_t> zeichen;
     std::vector<uint32_t> anfang;
     std::vector<uint32_t> laenge;
